@@ -1,0 +1,4 @@
+#pragma once
+
+// True when the system reports an Internet connection.
+bool IsNetworkConnected();

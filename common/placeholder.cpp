@@ -1,0 +1,1 @@
+int bokrin_core_placeholder;

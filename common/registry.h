@@ -1,0 +1,14 @@
+#pragma once
+// Registry access. Keys are opened with full access and created when missing, so reading a
+// value creates its key.
+#include <string>
+
+#include "common/scoped_handle.h"
+
+// Opens `sub_key` under `root`, creating it when it does not exist; an invalid key on failure.
+ScopedRegKey RegOpenOrCreateKey(HKEY root, const wchar_t* sub_key);
+// Writes `value` with its terminating zero; `type` is always REG_SZ.
+void RegWriteValue(HKEY key, const wchar_t* name, DWORD type, const std::wstring& value);
+// The value's text up to its first zero character; empty when missing, unreadable or longer
+// than 259 characters. `type` receives the stored type and filters nothing.
+std::wstring RegReadString(HKEY key, const wchar_t* name, DWORD type);

@@ -1,0 +1,89 @@
+#pragma once
+// Owners for Win32 handles: one move-only template, one traits type per kind of handle.
+// Closing never disturbs GetLastError, so a caller may still read the error of the call that
+// failed after the owner of some other handle went out of scope.
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+template <class Traits>
+class ScopedObject {
+ public:
+  using Handle = typename Traits::Handle;
+
+  ScopedObject() = default;
+  explicit ScopedObject(Handle handle) : handle_(handle) {}
+  ~ScopedObject() { Close(); }
+
+  ScopedObject(const ScopedObject&) = delete;
+  ScopedObject& operator=(const ScopedObject&) = delete;
+  ScopedObject(ScopedObject&& other) noexcept : handle_(other.Release()) {}
+  ScopedObject& operator=(ScopedObject&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  bool IsValid() const { return Traits::IsValid(handle_); }
+  explicit operator bool() const { return IsValid(); }
+  Handle Get() const { return handle_; }
+
+  // For out-parameters of API calls: closes what is held and hands out the slot.
+  Handle* Receive() {
+    Close();
+    return &handle_;
+  }
+
+  Handle Release() { return std::exchange(handle_, Traits::NullHandle()); }
+  void Reset(Handle handle = Traits::NullHandle()) {
+    Close();
+    handle_ = handle;
+  }
+
+ private:
+  void Close() {
+    if (Traits::IsValid(handle_)) {
+      const DWORD saved_error = GetLastError();
+      Traits::Close(handle_);
+      SetLastError(saved_error);
+    }
+    handle_ = Traits::NullHandle();
+  }
+
+  Handle handle_ = Traits::NullHandle();
+};
+
+// Kernel objects: processes, threads, files, semaphores. Both null and INVALID_HANDLE_VALUE
+// mean "none", since the API uses either, depending on the call.
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+using ScopedHandle = ScopedObject<KernelHandleTraits>;
+
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { RegCloseKey(h); }
+};
+using ScopedRegKey = ScopedObject<RegistryKeyTraits>;
+
+struct FindFileTraits {
+  using Handle = HANDLE;
+  static Handle NullHandle() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { FindClose(h); }
+};
+using ScopedFindHandle = ScopedObject<FindFileTraits>;
+
+// Memory from the shell's task allocator (item lists, strings that the shell returns).
+struct CoTaskMemTraits {
+  using Handle = void*;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { CoTaskMemFree(h); }
+};
+using ScopedCoTaskMem = ScopedObject<CoTaskMemTraits>;

@@ -1,0 +1,23 @@
+#pragma once
+// Conversions between UTF-8, the system ANSI code page, code page 936 and UTF-16.
+// None keeps state and none reports anything but its result.
+#include <cstddef>
+#include <string>
+
+#include "common/shared_string.h"
+#include "common/utf16.h"
+
+// Portable.
+size_t Utf8CharCount(const char* text);
+// Code points above U+FFFF become surrogate pairs; a sequence cut short by the terminating
+// zero is dropped, and nothing past the terminator is ever read.
+String16 Utf8ToString16(const char* text);
+String16 Utf8ToString16(const String8& text);
+
+#ifdef _WIN32
+// Win32: these follow the process's code pages.
+String8 String16ToAnsi(const String16& text);
+String16 AnsiToString16(const String8& text);
+bool WideToAnsi(const std::wstring& input, std::string& output);
+std::string GbkToUtf8(const char* text);
+#endif
