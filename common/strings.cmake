@@ -1,0 +1,1 @@
+# Text strings and conversions: sources and tests.

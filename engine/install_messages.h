@@ -1,0 +1,17 @@
+#pragma once
+// The messages that the install engine posts to the wizard window.
+#include <windows.h>
+
+constexpr UINT WM_INSTALL_STATUS = WM_USER + 5;    // wParam: kStatusWide or kStatusNarrow936
+constexpr UINT WM_INSTALL_PROGRESS = WM_USER + 6;  // lParam: 0..1000
+constexpr UINT WM_INSTALL_FINISHED = WM_USER + 7;
+constexpr UINT WM_INSTALL_ERROR = WM_USER + 10;  // wParam: error mode, lParam: static wide text
+
+// wParam of WM_INSTALL_STATUS.
+constexpr WPARAM kStatusWide = 0;         // lParam: wide text with static lifetime
+constexpr WPARAM kStatusNarrow936 = 1;    // lParam: malloc'ed code page 936 text, freed by the receiver
+
+// wParam of WM_INSTALL_ERROR: what the wizard does after showing the box.
+constexpr WPARAM kErrorStay = 0;
+constexpr WPARAM kErrorBackToStart = 2;
+constexpr WPARAM kErrorQuit = 4;

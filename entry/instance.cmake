@@ -1,0 +1,1 @@
+# System check, client shut-down and instance check: sources and tests.

@@ -1,0 +1,1 @@
+# The stand-in reading client, its uninstaller and the release package builder.
