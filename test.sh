@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the portable tests natively (plain and with
-# AddressSanitizer and UBSan), then the Windows tests under Wine. Installs what is missing first.
+# AddressSanitizer and UBSan), then every test of the Windows build under Wine. Installs what is
+# missing first, so it also sets up a fresh machine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -8,22 +9,41 @@ tools/setup.sh
 jobs=$(nproc)
 
 for preset in native native-sanitize win64 win32; do
+  echo "== build: $preset"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs" 2>&1 | grep -vE '^\[[0-9]+/[0-9]+\]' || true
-  test "${PIPESTATUS[0]}" -eq 0 || { echo "build of $preset failed" >&2; exit 1; }
+  if ! cmake --build --preset "$preset" -j "$jobs" > "build/$preset.build.log" 2>&1; then
+    cat "build/$preset.build.log"
+    echo "build of $preset failed" >&2
+    exit 1
+  fi
 done
+tools/check-installer build/win32/BokrinSetup.exe
 
 status=0
+passed=0
+failed=0
 for preset in native native-sanitize win64; do
   echo "== tests: $preset"
+  log=build/$preset.test.log
   # The Windows tests reach their local services on the fixed ports 80 and 443, so they run
-  # in a private network namespace. One Xvfb serves every test that opens a window.
+  # in a private network namespace; one Xvfb serves every test that opens a window.
   if [ "$preset" = win64 ]; then
-    tools/netns-run tools/with-display ctest --preset "$preset" -j "$jobs" || status=1
+    runner=(tools/netns-run tools/with-display)
   else
-    ctest --preset "$preset" -j "$jobs" || status=1
+    runner=()
   fi
+  "${runner[@]}" ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log" || status=1
+  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1) || status=1
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  bad=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$summary")
+  passed=$((passed + ${total:-0} - ${bad:-0}))
+  failed=$((failed + ${bad:-0}))
 done
 
 echo "installer: $(pwd)/build/win32/BokrinSetup.exe"
+for preset in native native-sanitize win64; do
+  echo "$preset: $(grep -E 'tests passed, [0-9]+ tests failed out of' "build/$preset.test.log" | tail -n 1)"
+done
+echo "total: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] || status=1
 exit $status
