@@ -4,6 +4,7 @@
 // failed after the owner of some other handle went out of scope.
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -87,3 +88,12 @@ struct CoTaskMemTraits {
   static void Close(Handle h) { CoTaskMemFree(h); }
 };
 using ScopedCoTaskMem = ScopedObject<CoTaskMemTraits>;
+
+// Strings of the COM automation allocator, for interfaces that take or return a BSTR.
+struct SysStringTraits {
+  using Handle = BSTR;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { SysFreeString(h); }
+};
+using ScopedBstr = ScopedObject<SysStringTraits>;
