@@ -1,0 +1,59 @@
+#include "engine/download_progress.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr double kMegabyte = 1048576.0;
+constexpr int32_t kLastDownloadValue = 799;
+
+void AppendAscii(WString* text, const char* ascii) {
+  for (; *ascii != '\0'; ++ascii) text->push_back(static_cast<Utf16Char>(*ascii));
+}
+
+void AppendMegabytes(WString* text, uint32_t bytes) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%.02f", static_cast<double>(bytes) / kMegabyte);
+  AppendAscii(text, number);
+}
+
+}  // namespace
+
+int32_t DownloadProgressValue(uint32_t received, uint32_t total) {
+  const double share = static_cast<double>(received) / static_cast<double>(total) * 1000.0;
+  const double value = 100.0 + share / 1.4286;
+  return value >= kLastDownloadValue ? kLastDownloadValue : static_cast<int32_t>(value);
+}
+
+WString DownloadStatusText(uint32_t received, uint32_t total) {
+  WString text = U16("正在下载，请稍候...(已下载：");
+  AppendMegabytes(&text, received);
+  if (total != 0) {
+    text += U16(" MB 共：");
+    AppendMegabytes(&text, total);
+  }
+  text += U16(" MB)");
+  return text;
+}
+
+bool NextDownloadReport(uint32_t received, uint32_t total, const DownloadShown& shown,
+                        DownloadReport* report) {
+  if (total == 0) {
+    // Without a size there is no share to show; the received amount is renewed once per
+    // megabyte so that a long body does not flood the window's queue.
+    const int64_t megabytes = received / 1048576u;
+    if (megabytes == *shown.last_unsized_megabytes) return false;
+    *shown.last_unsized_megabytes = megabytes;
+    report->has_progress = false;
+    report->progress = 0;
+    report->status = DownloadStatusText(received, 0);
+    return true;
+  }
+  const int32_t value = DownloadProgressValue(received, total);
+  if (value == *shown.last_progress) return false;
+  *shown.last_progress = value;
+  report->has_progress = true;
+  report->progress = value;
+  report->status = DownloadStatusText(received, total);
+  return true;
+}

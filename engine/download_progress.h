@@ -1,0 +1,33 @@
+#pragma once
+// What the package download tells the wizard while the body arrives: a progress value on the
+// page's 0..1000 scale (100 to 799 during the download) and a status text with the amounts.
+#include <cstdint>
+
+#include "common/utf16.h"
+
+// 100 + received / total x 1000 / 1.4286, truncated; never above 799, so that a body longer
+// than its announced size cannot pass the value that the pipeline posts after the download.
+// `total` must not be 0.
+int32_t DownloadProgressValue(uint32_t received, uint32_t total);
+
+// "正在下载，请稍候...(已下载：R MB 共：T MB)" with both amounts in megabytes of 1048576 bytes
+// and two decimals; without a known total (0) only the received amount: "...(已下载：R MB)".
+WString DownloadStatusText(uint32_t received, uint32_t total);
+
+// What the window has been told last; lives as long as the installation, across both attempts.
+struct DownloadShown {
+  int32_t* last_progress;             // the last posted progress value
+  int64_t* last_unsized_megabytes;    // whole megabytes last reported for a body of unknown size
+};
+
+struct DownloadReport {
+  bool has_progress = false;  // a progress value goes with the text (only with a known total)
+  int32_t progress = 0;
+  WString status;
+};
+
+// False when the call changes nothing the user sees: the progress value is the one posted
+// last, or, without a known total, the received amount has not reached another whole
+// megabyte. Otherwise fills `report` and records it in `shown`.
+bool NextDownloadReport(uint32_t received, uint32_t total, const DownloadShown& shown,
+                        DownloadReport* report);
