@@ -1,0 +1,33 @@
+#pragma once
+// Test-side access to the control endpoint of tools/services/bokrin-services (HTTP on
+// 127.0.0.1:8080): a test states the reply variant it needs and reads back what a service
+// received. Plain sockets, so that it works the same under Wine and natively.
+#include <string>
+
+namespace services {
+
+// One request to the control endpoint. False when it cannot be reached or answers other
+// than 200; the body of the answer goes to `reply` when given.
+bool Control(const std::string& method, const std::string& path_and_query,
+             const std::string& body = std::string(), std::string* reply = nullptr);
+
+// Reply variant of one service ("version", "package", "vendor-dns", "public-dns");
+// `custom_body` is the reply body for the variant "custom".
+bool SetMode(const std::string& service, const std::string& variant,
+             const std::string& custom_body = std::string());
+
+// The bytes of the last request that the service received; empty when none.
+std::string LastRequest(const std::string& service);
+
+// Back to the normal replies, with the counters and recorded requests cleared.
+bool Reset();
+
+// Number of connections the HTTPS server (version service and package host) accepted since
+// the last Reset; -1 when the control endpoint cannot be reached.
+int HttpsConnections();
+
+// The services' state directory (under Windows as Wine shows it: "Z:\\..."); packages
+// below it in "packages" are served at https://<any host>/packages/<name>.
+std::string StateDir();
+
+}  // namespace services
