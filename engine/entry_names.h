@@ -1,0 +1,57 @@
+#pragma once
+// What the archive reader makes of an entry's stored fields before anything touches the disk:
+// the name as a path below the install directory, the Windows attributes, and the file times.
+// Plain data in and out, so that hostile archives can be tried without a file system.
+#include <cstddef>
+#include <cstdint>
+
+#include "common/utf16.h"
+
+// Longest name, in UTF-16 units, that an entry keeps after cleaning.
+constexpr size_t kMaxEntryNameLength = 260;
+
+// Drops what would anchor the name anywhere but below the install directory: a leading drive
+// ("X:"), leading separators, and everything up to the last "\..\", "\../", "/../" or "/..\",
+// repeated until none of these is left; then cuts the rest to kMaxEntryNameLength units.
+WString CleanEntryName(const WString& stored_name);
+
+// True when a cleaned name can be appended to the install directory without leaving it or
+// naming something other than a file there: not empty, no "." / ".." style component that
+// Windows would resolve upwards, no drive, root or UNC start, no ":" (which would open an
+// alternate data stream) and no reserved device name such as "CON" or "LPT1".
+bool IsContainedEntryName(const WString& cleaned_name);
+
+// The Windows attribute bits that entries can carry (the values of FILE_ATTRIBUTE_*).
+constexpr uint32_t kAttributeReadOnly = 0x01;
+constexpr uint32_t kAttributeHidden = 0x02;
+constexpr uint32_t kAttributeSystem = 0x04;
+constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+
+// Windows attributes from the version-made-by field and the external attributes: DOS-like
+// systems store the attribute byte itself, the others (Unix) a mode word in the high half.
+uint32_t EntryAttributes(uint16_t version_made_by, uint32_t external_attributes);
+
+// 100-nanosecond ticks since 1601-01-01, the unit of FILETIME.
+using FileTimeTicks = int64_t;
+
+// The DOS date (high 16 bits) and time (low 16 bits) as ticks of the same wall-clock time, or
+// false when a field is out of range (month 0, day 31 in April, hour 24, ...).
+bool DosDateTimeToTicks(uint32_t dos_date_time, FileTimeTicks* ticks);
+
+FileTimeTicks UnixTimeToTicks(uint32_t unix_time);
+
+// Times of an extended time stamp ("UT") block; a time is set only when its flag bit is on and
+// its four bytes are inside the block (central directory copies usually keep only the first).
+struct ExtendedTimes {
+  bool has_write = false;
+  bool has_access = false;
+  bool has_creation = false;
+  FileTimeTicks write = 0;
+  FileTimeTicks access = 0;
+  FileTimeTicks creation = 0;
+};
+
+// Looks through an extra field for the "UT" block; a block that runs past the end of the field
+// ends the search.
+ExtendedTimes ParseExtendedTimes(const unsigned char* extra_field, size_t size);
