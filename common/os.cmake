@@ -1,8 +1,5 @@
 # Paths, files, registry, processes and the notification area: sources and tests.
-# Until the first sources land, an empty unit keeps both libraries non-empty.
-target_sources(bokrin_core PRIVATE placeholder.cpp)
 if(WIN32)
-  target_sources(bokrin_platform PRIVATE placeholder.cpp)
   target_sources(bokrin_platform PRIVATE
     paths.cpp registry.cpp processes.cpp tray.cpp network_state.cpp)
 endif()

@@ -1,1 +1,0 @@
-int bokrin_core_placeholder;

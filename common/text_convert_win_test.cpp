@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/text_convert.h"
+
+namespace {
+
+// GBK bytes and UTF-8 bytes of the same texts.
+const char kGbkChinese[] = "\xD6\xD0\xCE\xC4";                    // 中文
+const char kUtf8Chinese[] = "\xE4\xB8\xAD\xE6\x96\x87";           // 中文
+const char kGbkDone[] = "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9";       // 安装完成
+const char kUtf8Done[] = "\xE5\xAE\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\x88\x90";
+
+// The conversions follow the process's ANSI code page; these tests expect the Chinese one.
+class TextConvertWinTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(GetACP(), 936u); }
+};
+
+TEST_F(TextConvertWinTest, String16ToAnsiAndBack) {
+  const struct {
+    const wchar_t* wide;
+    const char* ansi;
+  } cases[] = {
+      {L"中文", kGbkChinese},
+      {L"C:\\Program Files\\Bokrin阅读\\", "C:\\Program Files\\Bokrin\xD4\xC4\xB6\xC1\\"},
+      {L"a=1&b", "a=1&b"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_STREQ(String16ToAnsi(String16(c.wide)).CStr(), c.ansi);
+    EXPECT_EQ(std::wstring(AnsiToString16(String8(c.ansi)).CStr()), c.wide);
+  }
+}
+
+TEST_F(TextConvertWinTest, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+  EXPECT_STREQ(String16ToAnsi(String16(L"a\u0E01b")).CStr(), "a?b");
+}
+
+TEST_F(TextConvertWinTest, EmptyInputGivesEmptyOutput) {
+  EXPECT_TRUE(String16ToAnsi(String16()).IsEmpty());
+  EXPECT_TRUE(AnsiToString16(String8()).IsEmpty());
+  std::string output = "stale";
+  EXPECT_TRUE(WideToAnsi(std::wstring(), output));
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(GbkToUtf8(""), "");
+  EXPECT_EQ(GbkToUtf8(nullptr), "");
+}
+
+TEST_F(TextConvertWinTest, WideToAnsi) {
+  std::string output;
+  EXPECT_TRUE(WideToAnsi(L"中文 1.13.5", output));
+  EXPECT_EQ(output, std::string(kGbkChinese) + " 1.13.5");
+}
+
+TEST_F(TextConvertWinTest, GbkToUtf8) {
+  EXPECT_EQ(GbkToUtf8(kGbkChinese), kUtf8Chinese);
+  EXPECT_EQ(GbkToUtf8(kGbkDone), kUtf8Done);
+  EXPECT_EQ(GbkToUtf8("ok 1"), "ok 1");
+}
+
+}  // namespace
