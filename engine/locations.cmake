@@ -1,1 +1,11 @@
-# Sources and tests of this stage.
+# Install locations and persisted settings: the portable text rules and the Win32 side.
+target_sources(bokrin_core PRIVATE location_rules.cpp)
+if(WIN32)
+  target_sources(bokrin_platform PRIVATE install_locations.cpp)
+endif()
+
+bokrin_portable_test(location_rules_test location_rules_test.cpp)
+bokrin_win_test(install_locations_test install_locations_test.cpp)
+if(TARGET install_locations_test)
+  target_link_libraries(install_locations_test PRIVATE common_test_support)
+endif()

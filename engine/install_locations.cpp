@@ -1,0 +1,78 @@
+#include "engine/install_locations.h"
+
+#include <shlobj.h>
+
+#include "common/paths.h"
+#include "common/registry.h"
+#include "engine/location_rules.h"
+
+namespace {
+
+std::wstring CreatedSubDir(const std::wstring& parent, const wchar_t* name) {
+  const std::wstring path = parent + name;
+  if (!PathExists(path, true)) CreateDirectoryTree(path.c_str());
+  return path;
+}
+
+void WriteLocationValuesUnder(HKEY root, const std::wstring& install_dir,
+                              const std::wstring& book_dir, const std::wstring& app_data_dir) {
+  const ScopedRegKey key = RegOpenOrCreateKey(root, kProductKey);
+  RegWriteValue(key.Get(), kInstallDirValue, REG_SZ, install_dir);
+  RegWriteValue(key.Get(), kBookDirValue, REG_SZ, book_dir);
+  RegWriteValue(key.Get(), kAppDataDirValue, REG_SZ, app_data_dir);
+}
+
+std::wstring ReadProductValue(HKEY root, const wchar_t* name) {
+  const ScopedRegKey key = RegOpenOrCreateKey(root, kProductKey);
+  return RegReadString(key.Get(), name, REG_SZ);
+}
+
+}  // namespace
+
+bool DefaultInstallDir(bool use_default, std::wstring& directory) {
+  if (use_default) {
+    wchar_t program_files[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, TRUE);
+    directory = program_files;
+  }
+  if (!PathExists(directory, true) && !CreateDirectoryW(directory.c_str(), nullptr)) return false;
+  directory = CompleteInstallDirText(directory);
+  if (PathExists(directory, true)) return false;
+  return CreateDirectoryW(directory.c_str(), nullptr) != FALSE;
+}
+
+std::wstring DefaultBookDir() { return CreatedSubDir(GetAppDataDir(), L"eBooks\\"); }
+
+std::wstring PackageTempDir() { return CreatedSubDir(GetLocalTempDir(), L"BokrinInstallZip\\"); }
+
+void DefaultPaths(std::wstring& install_dir, std::wstring& book_dir) {
+  DefaultInstallDir(true, install_dir);
+  book_dir = DefaultBookDir();
+}
+
+void WriteLocationValues(const std::wstring& install_dir, const std::wstring& book_dir) {
+  const std::wstring app_data_dir = GetAppDataDir();
+  WriteLocationValuesUnder(HKEY_LOCAL_MACHINE, install_dir, book_dir, app_data_dir);
+  WriteLocationValuesUnder(HKEY_CURRENT_USER, install_dir, book_dir, app_data_dir);
+}
+
+void WritePackagePathValue(const std::wstring& package_path) {
+  const ScopedRegKey key = RegOpenOrCreateKey(HKEY_LOCAL_MACHINE, kProductKey);
+  RegWriteValue(key.Get(), kPackagePathValue, REG_SZ, package_path);
+}
+
+RecordedLocations ReadRecordedLocations() {
+  return {ReadProductValue(HKEY_LOCAL_MACHINE, kInstallDirValue),
+          ReadProductValue(HKEY_CURRENT_USER, kBookDirValue)};
+}
+
+PrefillTexts ComputePrefillTexts() {
+  const RecordedLocations recorded = ReadRecordedLocations();
+  PrefillTexts texts{recorded.install_dir, recorded.book_dir};
+  // Both defaults are created even when only one of them is shown.
+  std::wstring scratch;
+  if (texts.install_text.empty()) DefaultPaths(texts.install_text, scratch);
+  if (texts.book_text.empty()) DefaultPaths(scratch, texts.book_text);
+  texts.book_text = BookDirDisplayText(texts.book_text);
+  return texts;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Where the client, its books and the downloaded package go, and the product key in which
+// the installer records these places for later runs, for the client and for the launch.
+#include <windows.h>
+
+#include <string>
+
+// "SOFTWARE\Bokrin" under both HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and its values.
+inline constexpr wchar_t kProductKey[] = L"SOFTWARE\\Bokrin";
+inline constexpr wchar_t kInstallDirValue[] = L"Bokrin";
+inline constexpr wchar_t kBookDirValue[] = L"BokrinEbook";
+inline constexpr wchar_t kAppDataDirValue[] = L"BokrinAppDate";
+inline constexpr wchar_t kPackagePathValue[] = L"BokrinPackage";
+
+// Completes `directory` into the install directory: with `use_default` it starts from the
+// program files folder. The chosen directory is created one level deep first; when that
+// fails the text stays unchanged. True only when this call created the final directory.
+bool DefaultInstallDir(bool use_default, std::wstring& directory);
+// The application-data directory followed by "eBooks\", created when missing.
+std::wstring DefaultBookDir();
+// The local temporary directory followed by "BokrinInstallZip\", created when missing.
+std::wstring PackageTempDir();
+// The default install and book directories, both created.
+void DefaultPaths(std::wstring& install_dir, std::wstring& book_dir);
+// Records the completed directories and the application-data directory under the product
+// key of the local machine, then of the current user.
+void WriteLocationValues(const std::wstring& install_dir, const std::wstring& book_dir);
+// Records the downloaded package under the local machine's product key.
+void WritePackagePathValue(const std::wstring& package_path);
+
+// The directories recorded by an earlier installation: the install directory of the local
+// machine and the book directory of the current user; each empty when missing.
+struct RecordedLocations {
+  std::wstring install_dir;
+  std::wstring book_dir;
+};
+RecordedLocations ReadRecordedLocations();
+
+// The texts of the custom-install page's directory fields: the recorded directories, each
+// replaced by its default (created on the way) when nothing is recorded, and the book
+// directory without its "BokrinEBooks" part.
+struct PrefillTexts {
+  std::wstring install_text;
+  std::wstring book_text;
+};
+PrefillTexts ComputePrefillTexts();
