@@ -1,0 +1,30 @@
+#pragma once
+// The texts that make the installed client known to Windows and start it: paths in the
+// install directory, the "open" command, the uninstall values and the start parameters.
+// `install_dir` always ends with a backslash.
+#include <vector>
+
+#include "common/utf16.h"
+
+// The client executable in the install directory.
+WString ClientExePath(const WString& install_dir);
+// The client's uninstaller in the install directory.
+WString UninstallerPath(const WString& install_dir);
+
+// The command that opens a document with the client: the quoted executable, a blank, "%1" quoted.
+WString OpenCommandText(const WString& install_dir);
+
+// The directory a shortcut starts in: the target up to, not including, its last "\" or "/";
+// the whole target when it has neither.
+WString LinkWorkingDirectory(const WString& target);
+
+// The parameters the client is started with: the quoted install directory, a blank and the
+// quoted "openglessl\" directory beneath it.
+WString LaunchParameters(const WString& install_dir);
+
+struct RegistryText {
+  const Utf16Char* name;
+  WString text;
+};
+// The values of the uninstall entry, in the order they are written.
+std::vector<RegistryText> UninstallEntryValues(const WString& install_dir, const WString& version);

@@ -1,0 +1,152 @@
+#include "engine/system_registration.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/registry.h"
+#include "common/scoped_com.h"
+
+namespace {
+
+const wchar_t kOpenCommandKey[] = L"Software\\Classes\\Applications\\Bokrin.exe\\shell\\open\\command";
+const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bokrin";
+
+std::wstring ReadValue(HKEY root, const wchar_t* key_path, const wchar_t* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, key_path, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<no key>";
+  const ScopedRegKey owner(key);
+  DWORD type = 0;
+  wchar_t buffer[512] = {};
+  DWORD size = sizeof(buffer) - sizeof(wchar_t);
+  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+      ERROR_SUCCESS) {
+    return L"<no value>";
+  }
+  return type == REG_SZ ? std::wstring(buffer) : L"<not REG_SZ>";
+}
+
+class RegistryEntries : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Applications\\Bokrin.exe");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
+  }
+};
+
+TEST_F(RegistryEntries, OpenCommandQuotesExecutableAndDocument) {
+  RegisterOpenCommand(L"C:\\Apps\\Bokrin\\");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kOpenCommandKey, L""),
+            L"\"C:\\Apps\\Bokrin\\Bokrin.exe\" \"%1\"");
+  RegisterOpenCommand(L"D:\\阅读\\");
+  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kOpenCommandKey, L""), L"\"D:\\阅读\\Bokrin.exe\" \"%1\"");
+}
+
+TEST_F(RegistryEntries, UninstallEntryIsOverwrittenBySecondInstallation) {
+  struct Install {
+    const wchar_t* dir;
+    const wchar_t* version;
+  };
+  for (const Install& install : {Install{L"C:\\Old\\", L"1.13.5"}, Install{L"C:\\Apps\\Bokrin\\", L""}}) {
+    WriteUninstallEntry(install.dir, install.version);
+  }
+  const std::pair<const wchar_t*, const wchar_t*> expected[] = {
+      {L"DisplayIcon", L"C:\\Apps\\Bokrin\\Bokrin.exe"},
+      {L"DisplayName", L"Bokrin阅读"},
+      {L"DisplayVersion", L""},
+      {L"UninstallString", L"C:\\Apps\\Bokrin\\Uninstall.exe"},
+      {L"Publisher", L"Quillmark"},
+  };
+  for (const auto& value : expected) {
+    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, value.first), value.second) << value.first;
+  }
+}
+
+class Shortcut : public testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    dir_ = std::wstring(temp) + L"h6 shortcut 阅读\\";
+    CreateDirectoryW(dir_.c_str(), nullptr);
+    target_ = dir_ + L"Bokrin.exe";
+    link_ = dir_ + L"Bokrin阅读.lnk";
+    const ScopedHandle file(CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    DeleteFileW(link_.c_str());
+  }
+  void TearDown() override {
+    DeleteFileW(link_.c_str());
+    DeleteFileW(target_.c_str());
+    RemoveDirectoryW(dir_.c_str());
+  }
+
+  std::wstring dir_;
+  std::wstring target_;
+  std::wstring link_;
+};
+
+struct LinkFields {
+  std::wstring path;
+  std::wstring arguments;
+  std::wstring working_dir;
+  std::wstring icon;
+  int icon_index = -1;
+};
+
+bool ReadLink(const std::wstring& link_path, LinkFields* fields) {
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
+      FAILED(link.As(&file)) || FAILED(file->Load(link_path.c_str(), STGM_READ))) {
+    return false;
+  }
+  wchar_t text[MAX_PATH] = {};
+  link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+  fields->path = text;
+  text[0] = 0;
+  link->GetArguments(text, MAX_PATH);
+  fields->arguments = text;
+  text[0] = 0;
+  link->GetWorkingDirectory(text, MAX_PATH);
+  fields->working_dir = text;
+  text[0] = 0;
+  link->GetIconLocation(text, MAX_PATH, &fields->icon_index);
+  fields->icon = text;
+  return true;
+}
+
+TEST_F(Shortcut, LinkStartsTargetInItsDirectoryWithItsIcon) {
+  ASSERT_TRUE(CreateShortcut(target_.c_str(), L"", link_.c_str(), target_.c_str()));
+  const ScopedComApartment com;
+  LinkFields fields;
+  ASSERT_TRUE(ReadLink(link_, &fields));
+  EXPECT_EQ(fields.path, target_);
+  EXPECT_EQ(fields.arguments, L"");
+  EXPECT_EQ(fields.working_dir, dir_.substr(0, dir_.size() - 1));
+  EXPECT_EQ(fields.icon, target_);
+  EXPECT_EQ(fields.icon_index, 0);
+}
+
+TEST_F(Shortcut, SecondLinkReplacesFirstAndKeepsArguments) {
+  ASSERT_TRUE(CreateShortcut(target_.c_str(), L"--old", link_.c_str(), nullptr));
+  ASSERT_TRUE(CreateShortcut(target_.c_str(), L"\"%1\"", link_.c_str(), nullptr));
+  const ScopedComApartment com;
+  LinkFields fields;
+  ASSERT_TRUE(ReadLink(link_, &fields));
+  EXPECT_EQ(fields.arguments, L"\"%1\"");
+  EXPECT_EQ(fields.icon, L"");
+}
+
+TEST_F(Shortcut, UnwritableLinkPathIsFailure) {
+  const std::wstring link = dir_ + L"missing\\Bokrin阅读.lnk";
+  EXPECT_FALSE(CreateShortcut(target_.c_str(), L"", link.c_str(), nullptr));
+}
+
+}  // namespace
