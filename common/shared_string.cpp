@@ -103,7 +103,7 @@ typename SharedString<Char>::Rep* RepFor(const Char* text) {
   return NewRep(text, length, length);
 }
 
-// The cache keeps one reference to each string it built, for the life of the process.
+// The cache keeps one reference to each string it built, until the process exits.
 template <class Char>
 ConstStringCache& CacheFor();
 template <>
@@ -427,3 +427,11 @@ String8 IntToString8(int32_t value) { return DecimalText<char>(value); }
 String16 Int64ToString16(int64_t value) { return DecimalText<Utf16Char>(value); }
 
 String16 Int64ToString16(int32_t value) { return Int64ToString16(static_cast<int64_t>(value)); }
+
+namespace {
+
+// The caches are not locked; filling them with "0" before the entry point runs means the
+// window thread and the engine thread only ever read them.
+[[maybe_unused]] const bool g_zeros_cached = (IntToString8(0), Int64ToString16(int64_t{0}), true);
+
+}  // namespace
