@@ -1,0 +1,61 @@
+#include "engine/client_launch.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/registry.h"
+#include "engine/registration_texts.h"
+#include "tools/standin/standin_install.h"
+
+namespace {
+
+void RecordInstallDir(const std::wstring& dir) {
+  const ScopedRegKey key = RegOpenOrCreateKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Bokrin");
+  RegWriteValue(key.Get(), L"Bokrin", REG_SZ, dir);
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string utf8(text.size() * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0],
+                                  static_cast<int>(utf8.size()), nullptr, nullptr));
+  return utf8;
+}
+
+class ClientLaunch : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Bokrin");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Bokrin");
+    ASSERT_TRUE(install_.ok());
+  }
+  void TearDown() override {
+    // The client started by the shell is not ours to wait for; it is found by its record.
+    const ScopedHandle client(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, RecordedClientId()));
+    if (client && TerminateProcess(client.Get(), 0)) WaitForSingleObject(client.Get(), 5000);
+  }
+
+  StandinInstall install_{L"h6 launch 阅读"};
+};
+
+TEST_F(ClientLaunch, StartsClientWithBothQuotedDirectories) {
+  RecordInstallDir(install_.dir());
+
+  ASSERT_TRUE(StartInstalledClient());
+
+  std::string arguments;
+  ASSERT_TRUE(WaitUntil([&] { return !(arguments = install_.ReadFile(L"launch-args.txt")).empty(); }));
+  const std::string expected = " " + Utf8(LaunchParameters(install_.dir()));
+  ASSERT_GE(arguments.size(), expected.size()) << arguments;
+  EXPECT_EQ(arguments.substr(arguments.size() - expected.size()), expected) << arguments;
+  EXPECT_NE(arguments.find("Bokrin.exe"), std::string::npos) << arguments;
+}
+
+TEST_F(ClientLaunch, MissingExecutableIsReportedWithoutShellBox) {
+  RecordInstallDir(install_.dir() + L"absent\\");
+  EXPECT_FALSE(StartInstalledClient());
+}
+
+}  // namespace
