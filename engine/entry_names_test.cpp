@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/testing/zip_writer.h"
+
 namespace {
 
 std::string Show(const WString& text) {
@@ -109,12 +111,6 @@ TEST(EntryAttributesTest, MapsDosAttributesAndUnixModes) {
 
 constexpr FileTimeTicks kTicksPerSecond = 10000000;
 constexpr FileTimeTicks kUnixEpochTicks = 116444736000000000;
-
-uint32_t DosDateTime(int year, int month, int day, int hour, int minute, int second) {
-  const uint32_t date = static_cast<uint32_t>(((year - 1980) << 9) | (month << 5) | day);
-  const uint32_t time = static_cast<uint32_t>((hour << 11) | (minute << 5) | (second / 2));
-  return (date << 16) | time;
-}
 
 TEST(DosDateTimeTest, GivesTicksOfTheSameWallClockTime) {
   struct Case {
