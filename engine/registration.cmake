@@ -7,6 +7,9 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/system_registration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/client_launch.cpp)
   bokrin_win_test(system_registration_test ${CMAKE_CURRENT_LIST_DIR}/system_registration_test.cpp)
+  if(TARGET system_registration_test)
+    set_tests_properties(system_registration_test PROPERTIES RESOURCE_LOCK bokrin_registration_keys)
+  endif()
 endif()
 
 if(WIN32 AND BOKRIN_TEST_BUILD)
