@@ -7,6 +7,7 @@
 
 #include "engine/version_reply.h"
 #include "httpport/client/http_request_text.h"
+#include "httpport/client/service_endpoints.h"
 
 namespace {
 
@@ -164,4 +165,12 @@ std::vector<std::string> ParsePublicDnsReply(const std::string& response) {
     start = end + 1;
   }
   return addresses;
+}
+
+HttpDnsConfig ConfiguredHttpDnsConfig() {
+  HttpDnsConfig config;
+  for (int index = 1; index <= 4; ++index) config.hostNames[index - 1] = ServiceHostName(index);
+  config.vendorAddress = VendorHttpDnsAddress();
+  config.publicAddress = PublicHttpDnsAddress();
+  return config;
 }

@@ -79,6 +79,9 @@ class HttpDnsResolver {
 // not a complete address is left out; a reply without a header block gives none.
 std::vector<std::string> ParsePublicDnsReply(const std::string& response);
 
+// The host names and service addresses of the build's configuration (service_endpoints.h).
+HttpDnsConfig ConfiguredHttpDnsConfig();
+
 // The process's resolver over the configured endpoints and the socket client (Windows only);
 // created on first use from any thread.
 HttpDnsResolver& GetHttpDnsResolver();

@@ -120,6 +120,14 @@ bool CHttpPort::Receive(std::string* response) {
 
 void CHttpPort::CloseSocket() { m_hSocket.Reset(); }
 
+bool HttpPortGet(const std::string& url, std::string* response) {
+  CHttpPort port;
+  std::unique_ptr<char[]> text;
+  if (port.Get(url.c_str(), &text) != 1) return false;
+  *response = text.get();
+  return true;
+}
+
 std::string ResolveHostAddress(const std::string& host_port) {
   const std::string host = HostWithoutPort(host_port);
   if (host.empty()) return std::string();

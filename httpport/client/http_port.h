@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "common/scoped_handle.h"
 
@@ -53,6 +54,10 @@ class CHttpPort : public CCommPort {
 
   ScopedSocket m_hSocket;  // the connection of the request in progress; none between requests
 };
+
+// One GET through a short-lived CHttpPort, in the shape the HTTP DNS resolver asks for: true
+// with the response text on success.
+bool HttpPortGet(const std::string& url, std::string* response);
 
 // The dotted IPv4 address for the host part of a URL (up to its first ":"): the text itself
 // when it is an address, otherwise the first address of a host-name lookup; empty when there
