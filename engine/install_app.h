@@ -19,6 +19,13 @@ class InstallApp {
   HWND m_hWnd;
   std::wstring m_strPackagePath;
   int32_t m_nLastProgress = 0;
+  // Whole megabytes last reported while a body of unknown size arrives; -1 before the first.
+  int64_t m_nLastUnsizedMegabytes = -1;
+
+ private:
+  void Status(const wchar_t* text);
+  void Progress(int32_t value);
+  void Error(WPARAM mode, const wchar_t* text);
 };
 
 // The engine thread's procedure: runs the installation, frees the engine and returns 0.

@@ -1,0 +1,249 @@
+"""Shared pieces of the end-to-end installation tests.
+
+Each test file runs inside a network namespace of its own (tools/netns-run) with one display
+(tools/with-display). It keeps one Wine prefix and one instance of the local services for all
+of its rows and switches the services' reply variants per row through the control endpoint.
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import unittest
+import urllib.error
+import urllib.parse
+import urllib.request
+import zipfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+CONTROL = "http://127.0.0.1:8080"
+
+# Package host name that the system cannot resolve but the vendor HTTP DNS service knows
+# (index 1 of the resolver's hosts in test builds).
+UNRESOLVABLE_STORAGE_HOST = "storage1.bokrin.invalid"
+
+FIRST_STEPS = [
+    "STATUS 获取安装包，请稍候...",
+    "PROGRESS 20",
+    "STATUS 正在访问链接，请稍候...",
+    "STATUS 链接返回，请稍候...",
+    "PROGRESS 80",
+]
+BEFORE_DOWNLOAD = ["PROGRESS 100", "STATUS 正在下载，请稍候..."]
+
+
+def parse_args():
+    build_dir = None
+    rest = [sys.argv[0]]
+    args = sys.argv[1:]
+    while args:
+        if args[0] == "--build-dir" and len(args) > 1:
+            build_dir = os.path.abspath(args[1])
+            args = args[2:]
+        else:
+            rest.append(args.pop(0))
+    if build_dir is None:
+        build_dir = os.path.join(ROOT, "build", "win64")
+    sys.argv = rest
+    return build_dir
+
+
+class Environment:
+    """One Wine prefix and one services instance, named after the test file."""
+
+    def __init__(self, build_dir, name):
+        if os.environ.get("BOKRIN_IN_NETNS") != "1":
+            raise SystemExit("run inside tools/netns-run")
+        self.build_dir = build_dir
+        self.work = os.path.join(build_dir, "e2e", name)
+        self.prefix = os.path.join(self.work, "prefix")
+        self.state = os.path.join(self.work, "services")
+        self.home = os.path.join(self.work, "home")
+        self.engine_run = os.path.join(build_dir, "engine-run.exe")
+        self.hold_file = os.path.join(build_dir, "hold-file.exe")
+        self.standin_dir = os.path.join(build_dir, "tools", "standin")
+        self.env = dict(os.environ)
+        # An empty home keeps the prefix's desktop and menus away from the real ones, and no
+        # menu builder writes launchers for the links the installer makes.
+        self.env.update({"BOKRIN_WINEPREFIX": self.prefix, "HOME": self.home,
+                         "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe="})
+        for program in (self.engine_run, self.hold_file):
+            if not os.path.isfile(program):
+                raise SystemExit("%s is missing: build the win64 preset first" % program)
+
+    def start(self):
+        os.makedirs(self.home, exist_ok=True)
+        subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake-uplink")],
+                       check=True)
+        # A prefix from an earlier run would carry its installation into this one.
+        self.wineserver("-k")
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        if os.path.exists(self.prefix + ".lock"):
+            os.remove(self.prefix + ".lock")
+        subprocess.run([os.path.join(ROOT, "tools", "services", "bokrin-services"), "stop",
+                        "--state-dir", self.state], check=False)
+        subprocess.run([os.path.join(ROOT, "tools", "services", "bokrin-services"), "start",
+                        "--state-dir", self.state], check=True, stdout=subprocess.DEVNULL)
+        self.wine(["cmd", "/c", "exit"])  # creates the prefix
+        self.user_dir = self.find_user_dir()
+
+    def stop(self):
+        subprocess.run([os.path.join(ROOT, "tools", "services", "bokrin-services"), "stop",
+                        "--state-dir", self.state], check=False)
+        self.wineserver("-k")
+
+    def wineserver(self, flag):
+        if os.path.isdir(self.prefix):
+            env = dict(self.env, WINEPREFIX=self.prefix)
+            server = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+            subprocess.run([server, flag], env=env, check=False,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wine(self, args, timeout=300, **kwargs):
+        return subprocess.run([os.path.join(ROOT, "tools", "wine-run")] + args, env=self.env,
+                              timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              **kwargs)
+
+    def run_engine(self, install_dir="", book_dir=""):
+        """Returns the exit code and the printed lines of one headless installation."""
+        result = self.wine([self.engine_run, install_dir, book_dir])
+        lines = result.stdout.decode("utf-8").splitlines()
+        return result.returncode, lines
+
+    def launch_client(self):
+        # The started client inherits the standard handles, so a pipe would stay open as long
+        # as the client runs; a file does not wait for it.
+        output = os.path.join(self.work, "launch.out")
+        with open(output, "wb") as out:
+            code = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), self.engine_run, "--launch"],
+                                  env=self.env, timeout=120, stdout=out,
+                                  stderr=subprocess.DEVNULL).returncode
+        with open(output, "rb") as f:
+            return code, f.read().decode("utf-8").strip()
+
+    # The prefix as the Linux side sees it.
+    @property
+    def drive_c(self):
+        return os.path.join(self.prefix, "drive_c")
+
+    def find_user_dir(self):
+        users = os.path.join(self.drive_c, "users")
+        names = [n for n in os.listdir(users) if n.lower() != "public"]
+        if len(names) != 1:
+            raise RuntimeError("cannot tell the Wine user from %s" % names)
+        return os.path.join(users, names[0])
+
+    def unix_path(self, windows_path):
+        assert windows_path[1:3] == ":\\", windows_path
+        if windows_path[0].upper() == "Z":
+            return "/" + windows_path[3:].replace("\\", "/")
+        return os.path.join(self.drive_c, windows_path[3:].replace("\\", "/"))
+
+    def windows_path(self, unix_path):
+        relative = os.path.relpath(unix_path, self.drive_c)
+        return "C:\\" + relative.replace("/", "\\")
+
+    def reg_query(self, key, value):
+        """The data of a REG_SZ value ("" for the default value), or None when missing."""
+        args = ["reg", "query", key] + (["/ve"] if value == "" else ["/v", value])
+        result = self.wine(args)
+        if result.returncode != 0:
+            return None
+        for line in result.stdout.decode("gbk", "replace").splitlines():
+            parts = line.strip().split("    ")
+            if len(parts) >= 3 and parts[1] == "REG_SZ":
+                return "    ".join(parts[2:])
+            if len(parts) == 2 and parts[1] == "REG_SZ":
+                return ""
+        return None
+
+    def reg_delete(self, key):
+        self.wine(["reg", "delete", key, "/f"])
+
+    # The local services.
+    def control(self, method, path, body=b""):
+        request = urllib.request.Request(CONTROL + path, data=body if method == "POST" else None,
+                                         method=method)
+        with urllib.request.urlopen(request, timeout=10) as reply:
+            return reply.read()
+
+    def reset_services(self):
+        self.control("POST", "/reset")
+
+    def set_mode(self, service, variant, body=b""):
+        self.control("POST", "/mode?service=%s&variant=%s" % (service, variant), body)
+
+    def set_release(self, **params):
+        query = "&".join("%s=%s" % (k, urllib.parse.quote(v, safe="")) for k, v in params.items())
+        return json.loads(self.control("POST", "/release?" + query))
+
+    def stats(self):
+        return json.loads(self.control("GET", "/stats"))
+
+    def last_request(self, service):
+        try:
+            return self.control("GET", "/last-request?service=" + service)
+        except urllib.error.HTTPError:
+            return b""
+
+    def snapshot_drive_c(self):
+        """Every path below drive_c except Wine's own and the installer's three places."""
+        listing = set()
+        for dirpath, dirnames, filenames in os.walk(self.drive_c):
+            rel = os.path.relpath(dirpath, self.drive_c)
+            if rel == "windows" or rel.startswith("windows" + os.sep):
+                dirnames[:] = []
+                continue
+            for name in dirnames + filenames:
+                listing.add(os.path.normpath(os.path.join(rel, name)))
+        return listing
+
+
+def write_package(path, entries):
+    """Writes a zip: entries are (name, data, options) with options "mtime" (Unix time, stored
+    as an extended time stamp), "dos_attributes" (made on a DOS system with these attribute
+    bits) and "raw_name" (bytes stored as the name as they are)."""
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as package:
+        for name, data, options in entries:
+            info = zipfile.ZipInfo(name, date_time=(2024, 5, 1, 10, 0, 0))
+            info.compress_type = zipfile.ZIP_DEFLATED
+            if "dos_attributes" in options:
+                info.create_system = 0
+                info.external_attr = options["dos_attributes"]
+            else:
+                info.create_system = 3
+                info.external_attr = (0o40755 << 16) | 0x10 if name.endswith("/") else (0o100644 << 16)
+            if "mtime" in options:
+                info.extra = b"UT" + struct.pack("<HBl", 5, 1, options["mtime"])
+            package.writestr(info, data)
+
+
+def progress_values(lines):
+    return [int(line.split()[1]) for line in lines if line.startswith("PROGRESS ")]
+
+
+def without_download(lines):
+    """The lines with the download's own reports (values 101..799 and the size texts) taken
+    out, so that the fixed steps of the pipeline can be compared as a whole."""
+    kept = []
+    for line in lines:
+        if line.startswith("STATUS 正在下载，请稍候...("):
+            continue
+        if line.startswith("PROGRESS "):
+            value = int(line.split()[1])
+            if 100 < value < 800:
+                continue
+        kept.append(line)
+    return kept
+
+
+def main(test_class):
+    build_dir = parse_args()
+    test_class.build_dir = build_dir
+    started = time.monotonic()
+    runner = unittest.TextTestRunner(verbosity=2)
+    result = runner.run(unittest.defaultTestLoader.loadTestsFromTestCase(test_class))
+    print("e2e %s: %.1f s" % (test_class.__name__, time.monotonic() - started))
+    sys.exit(0 if result.wasSuccessful() else 1)

@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""End to end: a quick install of the stand-in client from the local services into a Wine
+prefix, what it leaves on disk and in the registry, the start of the installed client, and a
+second installation over the first.
+
+    tools/netns-run tools/with-display engine/e2e/install_e2e_test.py --build-dir build/win64
+"""
+import os
+import time
+import unittest
+
+import e2e_support as e2e
+
+INSTALL_KEY = r"HKLM\SOFTWARE\Bokrin"
+USER_KEY = r"HKCU\SOFTWARE\Bokrin"
+OPEN_COMMAND_KEY = r"HKCU\Software\Classes\Applications\Bokrin.exe\shell\open\command"
+UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Bokrin"
+INSTALL_DIR = "C:\\Program Files\\Bokrin\\"
+LINK_NAME = "Bokrin阅读.lnk"
+
+READ_ONLY_TIME = 1700000000   # 2023-11-14 22:13:20 UTC
+HIDDEN_TIME = 1600000000      # 2020-09-13 12:26:40 UTC
+FILE_ATTRIBUTE_READONLY = 0x01
+FILE_ATTRIBUTE_HIDDEN = 0x02
+FILE_ATTRIBUTE_ARCHIVE = 0x20
+
+
+class InstallEndToEndTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.env = e2e.Environment(cls.build_dir, "install")
+        cls.env.start()
+        cls.package_dir = os.path.join(cls.env.work, "packages")
+        os.makedirs(cls.package_dir, exist_ok=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.env.stop()
+
+    def make_package(self, name, read_only_text):
+        with open(os.path.join(self.env.standin_dir, "Bokrin.exe"), "rb") as f:
+            client = f.read()
+        with open(os.path.join(self.env.standin_dir, "Uninstall.exe"), "rb") as f:
+            uninstaller = f.read()
+        entries = [
+            ("Bokrin.exe", client, {}),
+            ("Uninstall.exe", uninstaller, {}),
+            ("openglessl/", b"", {}),
+            ("openglessl/settings.txt", b"renderer=software\r\n", {}),
+            ("data/notes/read-only.txt", read_only_text,
+             {"mtime": READ_ONLY_TIME, "dos_attributes": FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE}),
+            ("data/hidden.dat", b"\x00\x01hidden", {"mtime": HIDDEN_TIME,
+                                                     "dos_attributes": FILE_ATTRIBUTE_HIDDEN}),
+        ]
+        path = os.path.join(self.package_dir, name)
+        e2e.write_package(path, entries)
+        return path, entries
+
+    def install(self, package_name, version, read_only_text):
+        self.env.reset_services()
+        package, entries = self.make_package(package_name, read_only_text)
+        self.env.set_release(zip=package, version_no=version)
+        started = time.monotonic()
+        code, lines = self.env.run_engine()
+        print("  engine-run: %.1f s" % (time.monotonic() - started))
+        self.assertEqual(code, 0, "\n".join(lines))
+        return package, entries, lines
+
+    def check_messages(self, lines, package, entry_count):
+        extraction = ["PROGRESS %d" % (801 + i) for i in range(entry_count)]
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD +
+                         ["PROGRESS 800", "STATUS 正在解压，请稍候..."] + extraction +
+                         ["PROGRESS 970", "STATUS 正在安装，请稍候...", "PROGRESS 980",
+                          "PROGRESS 1000", "STATUS 安装完成", "FINISHED"])
+        download = lines[lines.index("STATUS 正在下载，请稍候...") + 1:lines.index("PROGRESS 800")]
+        values = e2e.progress_values(download)
+        self.assertTrue(values, download)
+        self.assertEqual(values, sorted(set(values)))
+        self.assertEqual(values[-1], 799)
+        megabytes = "%.2f" % (os.path.getsize(package) / 1048576.0)
+        self.assertEqual(download[-1], "STATUS 正在下载，请稍候...(已下载：%s MB 共：%s MB)" % (megabytes, megabytes))
+        # Each value comes with its size text.
+        self.assertEqual(len(download), 2 * len(values))
+
+    def check_files(self, entries):
+        install_dir = self.env.unix_path(INSTALL_DIR)
+        for name, data, options in entries:
+            path = os.path.join(install_dir, name)
+            if name.endswith("/"):
+                self.assertTrue(os.path.isdir(path), name)
+                continue
+            with open(path, "rb") as f:
+                self.assertEqual(f.read(), data, name)
+            if "mtime" in options:
+                self.assertEqual(int(os.stat(path).st_mtime), options["mtime"], name)
+        read_only = os.path.join(install_dir, "data/notes/read-only.txt")
+        self.assertEqual(os.stat(read_only).st_mode & 0o222, 0, "read-only file is writable")
+        self.assertNotEqual(os.stat(os.path.join(install_dir, "Bokrin.exe")).st_mode & 0o200, 0)
+        hidden = os.path.join(install_dir, "data/hidden.dat")
+        try:
+            dos = os.getxattr(hidden, "user.DOSATTRIB")
+        except OSError:
+            dos = None
+        if dos is not None:  # Wine keeps the hidden bit in this attribute where the file system allows
+            self.assertTrue(int(dos.strip(b"\x00").decode(), 16) & FILE_ATTRIBUTE_HIDDEN, dos)
+
+    def check_registry(self, version, package):
+        env = self.env
+        app_data = env.reg_query(INSTALL_KEY, "BokrinAppDate")
+        self.assertTrue(app_data and app_data.endswith("\\Bokrin\\"), app_data)
+        self.assertTrue(os.path.isdir(env.unix_path(app_data)), app_data)
+        book_dir = app_data + "eBooks\\BokrinEBooks\\"
+        for key in (INSTALL_KEY, USER_KEY):
+            self.assertEqual(env.reg_query(key, "Bokrin"), INSTALL_DIR, key)
+            self.assertEqual(env.reg_query(key, "BokrinEbook"), book_dir, key)
+            self.assertEqual(env.reg_query(key, "BokrinAppDate"), app_data, key)
+        self.assertTrue(os.path.isdir(env.unix_path(book_dir)), book_dir)
+        package_path = env.reg_query(INSTALL_KEY, "BokrinPackage")
+        self.assertTrue(package_path and package_path.endswith("\\BokrinInstallZip\\Bokrin.zip"), package_path)
+        self.assertIsNone(env.reg_query(USER_KEY, "BokrinPackage"))
+        with open(env.unix_path(package_path), "rb") as downloaded, open(package, "rb") as served:
+            self.assertEqual(downloaded.read(), served.read())
+        self.assertEqual(env.reg_query(OPEN_COMMAND_KEY, ""),
+                         '"%sBokrin.exe" "%%1"' % INSTALL_DIR)
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayIcon"), INSTALL_DIR + "Bokrin.exe")
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayName"), "Bokrin阅读")
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayVersion"), version)
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "UninstallString"), INSTALL_DIR + "Uninstall.exe")
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "Publisher"), "Quillmark")
+
+    def link_paths(self):
+        user = self.env.user_dir
+        return [os.path.join(user, "Desktop", LINK_NAME),
+                os.path.join(user, "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
+                             "Programs", LINK_NAME)]
+
+    def check_links(self):
+        target = (INSTALL_DIR + "Bokrin.exe").encode("utf-16-le")
+        for link in self.link_paths():
+            self.assertTrue(os.path.isfile(link), link)
+            with open(link, "rb") as f:
+                content = f.read()
+            self.assertTrue(content.startswith(b"\x4c\x00\x00\x00"), link)  # shell link header
+            self.assertIn(target, content, link)
+
+    def test_1_quick_install_then_start_the_client(self):
+        package, entries, lines = self.install("first.zip", "1.13.6-e2e", b"first read-only text\r\n")
+        self.check_messages(lines, package, len(entries))
+        self.check_files(entries)
+        self.check_registry("1.13.6-e2e", package)
+        self.check_links()
+
+        code, output = self.env.launch_client()
+        self.assertEqual((code, output), (0, "LAUNCHED"))
+        args_file = self.env.unix_path(INSTALL_DIR + "launch-args.txt")
+        deadline = time.monotonic() + 30
+        while not os.path.isfile(args_file) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        time.sleep(0.3)
+        with open(args_file, "rb") as f:
+            command_line = f.read().decode("utf-8").rstrip("\r\n")
+        parameters = '"%s" "%sopenglessl\\"' % (INSTALL_DIR, INSTALL_DIR)
+        self.assertTrue(command_line.endswith(" " + parameters), command_line)
+        executable = command_line[:-len(parameters) - 1].strip()
+        self.assertIn(executable.strip('"').lower(), ((INSTALL_DIR + "Bokrin.exe").lower(),))
+
+    def test_2_second_install_over_the_first(self):
+        links_before = {link: os.stat(link).st_mtime_ns for link in self.link_paths()}
+        time.sleep(1.1)  # lets the replaced links carry a later time
+        package, entries, lines = self.install("second.zip", "1.13.7-e2e", b"second text\r\n")
+        self.check_messages(lines, package, len(entries))
+        self.check_files(entries)
+        self.check_registry("1.13.7-e2e", package)
+        self.check_links()
+        for link, before in links_before.items():
+            self.assertGreater(os.stat(link).st_mtime_ns, before, link)
+
+
+if __name__ == "__main__":
+    e2e.main(InstallEndToEndTest)

@@ -1,0 +1,163 @@
+#!/usr/bin/env python3
+"""End to end: the ways an installation fails, each with the exact messages the wizard would
+get, and with nothing written outside the install, book and package directories.
+
+    tools/netns-run tools/with-display engine/e2e/install_failure_e2e_test.py --build-dir build/win64
+"""
+import os
+import subprocess
+import time
+import unittest
+
+import e2e_support as e2e
+
+INSTALL_DIR = "C:\\Program Files\\Bokrin\\"
+OPENING_FAILED = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 下载失败，请检查网络后重新下载！"]
+AFTER_DOWNLOAD = ["PROGRESS 800", "STATUS 正在解压，请稍候..."]
+
+
+class InstallFailureEndToEndTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.env = e2e.Environment(cls.build_dir, "failures")
+        cls.env.start()
+        cls.package_dir = os.path.join(cls.env.work, "packages")
+        os.makedirs(cls.package_dir, exist_ok=True)
+        cls.good_package = os.path.join(cls.package_dir, "good.zip")
+        with open(os.path.join(cls.env.standin_dir, "Bokrin.exe"), "rb") as f:
+            client = f.read()
+        e2e.write_package(cls.good_package, [("Bokrin.exe", client, {}),
+                                             ("Uninstall.exe", b"MZ stand-in", {}),
+                                             ("readme.txt", b"Bokrin\r\n", {})])
+        user = os.path.relpath(cls.env.user_dir, cls.env.drive_c)
+        # The installer's own places, relative to drive_c.
+        cls.allowed = [os.path.join("Program Files", "Bokrin"),
+                       os.path.join(user, "AppData", "Roaming", "Bokrin"),
+                       os.path.join(user, "AppData", "Local", "Temp", "BokrinInstallZip")]
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.env.stop()
+
+    def setUp(self):
+        self.env.reset_services()
+        self.env.set_release(zip=self.good_package, name="Bokrin.zip", version_no="1.13.6")
+
+    def allowed_path(self, relative):
+        for place in self.allowed:
+            if relative == place or relative.startswith(place + os.sep) or place.startswith(relative + os.sep):
+                return True
+        return False
+
+    def run_failing(self, expected_code, install_dir=""):
+        before = self.env.snapshot_drive_c()
+        code, lines = self.env.run_engine(install_dir)
+        after = self.env.snapshot_drive_c()
+        outside = sorted(p for p in after - before if not self.allowed_path(p))
+        self.assertEqual(outside, [], "written outside the installer's directories")
+        self.assertEqual(code, expected_code, "\n".join(lines))
+        return lines
+
+    def download_part(self, lines):
+        start = lines.index("STATUS 正在下载，请稍候...") + 1
+        return [line for line in lines[start:] if line.startswith("STATUS 正在下载，请稍候...(")
+                or (line.startswith("PROGRESS ") and 100 < int(line.split()[1]) < 800)]
+
+    def test_version_service_without_reply_on_both_attempts(self):
+        self.env.set_mode("version", "close")
+        lines = self.run_failing(1)
+        self.assertEqual(lines, e2e.FIRST_STEPS + ["ERROR 2 下载出错啦，请检查网络后重新下载！"])
+        stats = self.env.stats()
+        self.assertEqual(stats["requests"]["version"], 2, stats)
+        self.assertGreaterEqual(stats["requests"]["vendor-dns"], 1, stats)
+        self.assertIn(b"\r\nHost: localhost\r\n", self.env.last_request("version"))
+
+    def test_version_service_reports_an_error_code(self):
+        self.env.set_mode("version", "error-code")
+        lines = self.run_failing(1)
+        self.assertEqual(lines, e2e.FIRST_STEPS + ["ERROR 2 连接失败,请检查Host或重新连接网络后重试！",
+                                                   "STATUS 连接失败！请检查Host或重新连接网络后重试！"])
+
+    def test_release_without_package_address(self):
+        self.env.set_mode("version", "no-url")
+        lines = self.run_failing(1)
+        self.assertEqual(lines, e2e.FIRST_STEPS + ["ERROR 2 下载出错啦，请检查网络后重新下载！"])
+
+    def test_package_host_reached_through_http_dns(self):
+        self.env.set_release(url="https://%s/packages/Bokrin.zip" % e2e.UNRESOLVABLE_STORAGE_HOST)
+        code, lines = self.env.run_engine()
+        self.assertEqual(code, 0, "\n".join(lines))
+        self.assertEqual(lines[-1], "FINISHED")
+        stats = self.env.stats()
+        self.assertEqual(stats["requests"]["package"], 1, stats)
+        self.assertGreaterEqual(stats["requests"]["vendor-dns"], 1, stats)
+        request = self.env.last_request("package")
+        self.assertTrue(request.startswith(b"GET /packages/Bokrin.zip HTTP/1.1\r\n"), request)
+        self.assertIn(b"\r\nHost: %s\r\n" % e2e.UNRESOLVABLE_STORAGE_HOST.encode(), request)
+
+    def test_package_not_found_page(self):
+        self.env.set_mode("package", "not-found")
+        lines = self.run_failing(1)
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+        self.assertEqual(self.download_part(lines)[-2:],
+                         ["PROGRESS 799", "STATUS 正在下载，请稍候...(已下载：0.00 MB 共：0.00 MB)"])
+
+    def test_package_body_cut_short(self):
+        self.env.set_mode("package", "cut-short")
+        lines = self.run_failing(1)
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+
+    def test_corrupt_archive(self):
+        corrupt = os.path.join(self.package_dir, "corrupt.zip")
+        e2e.write_package(corrupt, [("readme.txt", os.urandom(64 * 1024), {}),
+                                    ("Bokrin.exe", b"MZ" * 1000, {})])
+        with open(corrupt, "r+b") as f:  # damage the first entry's compressed data
+            f.seek(2000)
+            f.write(b"\xff" * 4000)
+        self.env.set_release(zip=corrupt, name="Bokrin.zip")
+        lines = self.run_failing(1)
+        target = INSTALL_DIR + "readme.txt"
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
+                         ["STATUS %s文件替换失败，请退出Bokrin阅读客户端后再试！" % target,
+                          "ERROR 4 请退出“Bokrin阅读”后重新安装"])
+
+    def test_install_file_held_open(self):
+        held = INSTALL_DIR + "readme.txt"
+        os.makedirs(self.env.unix_path(INSTALL_DIR), exist_ok=True)
+        holder = subprocess.Popen([os.path.join(e2e.ROOT, "tools", "wine-run"), self.env.hold_file, held],
+                                  env=self.env.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        try:
+            self.assertEqual(holder.stdout.readline().strip(), b"HELD")
+            lines = self.run_failing(1)
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=60)
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
+                         ["PROGRESS 801", "PROGRESS 802",
+                          "STATUS %s文件替换失败，请退出Bokrin阅读客户端后再试！" % held,
+                          "ERROR 4 请退出“Bokrin阅读”后重新安装"])
+
+    def test_hostile_entry_names(self):
+        hostile = os.path.join(self.package_dir, "hostile.zip")
+        e2e.write_package(hostile, [("Bokrin.exe", b"MZ", {}),
+                                    ("../escape-1.txt", b"x", {}),
+                                    ("a/../../escape-2.txt", b"x", {}),
+                                    ("..\\..\\escape-3.txt", b"x", {}),
+                                    ("C:\\escape-4.txt", b"x", {}),
+                                    ("/escape-5.txt", b"x", {})])
+        self.env.set_release(zip=hostile, name="Bokrin.zip")
+        lines = self.run_failing(1)
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+        install_dir = self.env.unix_path(INSTALL_DIR)
+        escaped = [os.path.join(d, f) for d, _, files in os.walk(self.env.drive_c)
+                   for f in files if f.startswith("escape-") and not d.startswith(install_dir)]
+        self.assertEqual(escaped, [])
+
+
+if __name__ == "__main__":
+    e2e.main(InstallFailureEndToEndTest)

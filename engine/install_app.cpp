@@ -1,0 +1,183 @@
+#include "engine/install_app.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/network_state.h"
+#include "common/paths.h"
+#include "common/processes.h"
+#include "common/text_convert.h"
+#include "engine/download_progress.h"
+#include "engine/install_locations.h"
+#include "engine/install_messages.h"
+#include "engine/package_download.h"
+#include "engine/package_extraction.h"
+#include "engine/registration_texts.h"
+#include "engine/system_registration.h"
+#include "engine/version_query.h"
+#include "httpport/client/http_port.h"
+#include "httpport/client/windowsfirewallhelper.h"
+
+namespace {
+
+constexpr wchar_t kLinkName[] = L"\\Bokrin阅读.lnk";
+
+bool EndsWithSeparator(const std::wstring& path) {
+  return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
+}
+
+std::wstring ToWide(const String16& text) { return std::wstring(text.CStr(), text.Length()); }
+
+std::string ToAnsi(const std::wstring& text) {
+  std::string ansi;
+  WideToAnsi(text, ansi);
+  return ansi;
+}
+
+// Code page 936, in a block of the C heap that the window frees; null when it cannot be made.
+char* NewCodePage936Text(const WString& text) {
+  const int bytes = WideCharToMultiByte(936, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return nullptr;
+  char* block = static_cast<char*>(std::malloc(static_cast<size_t>(bytes)));
+  if (block == nullptr) return nullptr;
+  WideCharToMultiByte(936, 0, text.c_str(), -1, block, bytes, nullptr, nullptr);
+  return block;
+}
+
+void CreateLink(int folder_id, const std::wstring& client_exe) {
+  wchar_t folder[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, folder, folder_id, TRUE)) return;
+  const std::wstring link = std::wstring(folder) + kLinkName;
+  if (PathExists(link, false)) ForceDeleteFile(link.c_str());
+  CreateShortcut(client_exe.c_str(), L"", link.c_str(), client_exe.c_str());
+}
+
+}  // namespace
+
+InstallApp::InstallApp(HWND hWnd, const std::wstring& install_path, const std::wstring& book_path)
+    : m_strInstallPath(install_path), m_strBookPath(book_path), m_hWnd(hWnd) {}
+
+void InstallApp::Status(const wchar_t* text) {
+  PostMessageW(m_hWnd, WM_INSTALL_STATUS, kStatusWide, reinterpret_cast<LPARAM>(text));
+}
+
+void InstallApp::Progress(int32_t value) {
+  PostMessageW(m_hWnd, WM_INSTALL_PROGRESS, 0, value);
+}
+
+void InstallApp::Error(WPARAM mode, const wchar_t* text) {
+  PostMessageW(m_hWnd, WM_INSTALL_ERROR, mode, reinterpret_cast<LPARAM>(text));
+}
+
+void InstallApp::Run() {
+  // Keeps the socket layer up for the address lookups of the signing and the HTTP DNS retry.
+  CHttpPort socket_layer;
+
+  Status(L"获取安装包，请稍候...");
+  Progress(20);
+  if (!IsNetworkConnected()) {
+    Error(kErrorBackToStart, L"当前无网络，请检查网络连接！");
+    return;
+  }
+
+  Status(L"正在访问链接，请稍候...");
+  ReleaseInfo release;
+  QueryStatus query_status;
+  QueryLatestVersion(&release, &query_status);
+  Status(L"链接返回，请稍候...");
+  Progress(80);
+  if (query_status.code != 0) {
+    Error(kErrorBackToStart, L"连接失败,请检查Host或重新连接网络后重试！");
+    Status(L"连接失败！请检查Host或重新连接网络后重试！");
+    return;
+  }
+  if (release.url.IsEmpty()) {
+    Error(kErrorBackToStart, L"下载出错啦，请检查网络后重新下载！");
+    return;
+  }
+
+  std::wstring install_dir = m_strInstallPath;
+  DefaultInstallDir(m_strInstallPath.empty(), install_dir);
+  // An empty directory stays empty, so that it is refused below instead of becoming the root.
+  if (!install_dir.empty() && !EndsWithSeparator(install_dir)) install_dir += L'\\';
+
+  if (m_strBookPath.empty()) m_strBookPath = DefaultBookDir();
+  if (!EndsWithSeparator(m_strBookPath)) m_strBookPath += L'\\';
+  if (m_strBookPath.find(L"BokrinEBooks") == std::wstring::npos) {
+    m_strBookPath += L"BokrinEBooks\\";
+    CreateDirectoryTree(m_strBookPath.c_str());
+  }
+  WriteLocationValues(install_dir, m_strBookPath);
+  Progress(100);
+
+  m_strPackagePath = PackageTempDir() + L"Bokrin.zip";
+  Status(L"正在下载，请稍候...");
+  if (m_strPackagePath.find(L".zip") == std::wstring::npos) {
+    Error(kErrorStay, L"下路径出错！");
+    return;
+  }
+  if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath))) {
+    Error(kErrorStay, L"下载失败，请检查网络后重新下载");
+    return;
+  }
+  WritePackagePathValue(m_strPackagePath);
+  Progress(800);
+
+  const std::wstring client_exe = ClientExePath(install_dir);
+  // A client still running from here would hold files that the extraction replaces.
+  KillProcessesByPath(client_exe);
+
+  Status(L"正在解压，请稍候...");
+  if (install_dir.empty()) {
+    Error(kErrorStay, L"解压路径出错啦");
+    return;
+  }
+  if (!ExtractPackage(this, m_strPackagePath, install_dir)) return;
+  Progress(970);
+  Status(L"正在安装，请稍候...");
+
+  CreateLink(CSIDL_DESKTOPDIRECTORY, client_exe);
+  CreateLink(CSIDL_PROGRAMS, client_exe);
+  const wchar_t* const old_rules[] = {L"Bokrin阅读", L"Bokrin", L"Bokrin.exe"};
+  RemoveFirewallRules(old_rules, 3);
+  AddFirewallRule(L"Bokrin-I", client_exe.c_str(), true);
+  AddFirewallRule(L"Bokrin-O", client_exe.c_str(), false);
+  Progress(980);
+
+  RegisterOpenCommand(install_dir);
+  WriteUninstallEntry(install_dir, ToWide(release.versionNo));
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+
+  Progress(1000);
+  Status(L"安装完成");
+  PostMessageW(m_hWnd, WM_INSTALL_FINISHED, 0, 0);
+}
+
+void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t total, int32_t error) {
+  // A failed attempt: the pipeline reports a failed download itself.
+  if (status == -2 && received == 0 && total == 0 && error == -2) return;
+  DownloadReport report;
+  if (!NextDownloadReport(received, total, DownloadShown{&m_nLastProgress, &m_nLastUnsizedMegabytes},
+                          &report)) {
+    return;
+  }
+  if (report.has_progress) Progress(report.progress);
+  char* text = NewCodePage936Text(report.status);
+  if (text == nullptr) return;
+  // The window takes the block over only when the message was queued.
+  if (!PostMessageW(m_hWnd, WM_INSTALL_STATUS, kStatusNarrow936, reinterpret_cast<LPARAM>(text))) {
+    std::free(text);
+  }
+}
+
+unsigned __stdcall InstallThreadProc(void* install_app) {
+  InstallApp* app = static_cast<InstallApp*>(install_app);
+  app->Run();
+  // Nobody else refers to the engine once Run has returned.
+  delete app;
+  return 0;
+}

@@ -1,0 +1,35 @@
+#include "engine/version_query.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "engine/http_dns_retry.h"
+#include "engine/version_reply.h"
+#include "httpport/client/winhttp_client.h"
+#include "identity/signed_url.h"
+
+namespace {
+
+constexpr char kVersionPath[] = "/bokrin/api/version";
+
+bool Fetch(CWinHttpClient& client, const RequestTarget& target, uint32_t* length, char** body) {
+  return client.GetToMemory(target.host, target.pathAndQuery, target.headers, length, body);
+}
+
+}  // namespace
+
+void QueryLatestVersion(ReleaseInfo* release, QueryStatus* status) {
+  const String8 signed_url = BuildSignedUrl(kVersionPath, MakeTimestamp(), true);
+  const std::string url(signed_url.CStr(), signed_url.Length());
+  CWinHttpClient client;
+  uint32_t length = 0;
+  char* body = nullptr;
+  if (!Fetch(client, DirectTarget(client, url), &length, &body) &&
+      !Fetch(client, ResolvedTarget(client, url), &length, &body)) {
+    if (status != nullptr) status->code = 0;
+    return;
+  }
+  // An empty body arrives as a null buffer.
+  ReadVersionReply(body != nullptr ? body : "", release, status);
+  std::free(body);
+}
