@@ -10,6 +10,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 import urllib.error
@@ -101,10 +102,16 @@ class Environment:
             subprocess.run([server, flag], env=env, check=False,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    def wine(self, args, timeout=300, **kwargs):
-        return subprocess.run([os.path.join(ROOT, "tools", "wine-run")] + args, env=self.env,
-                              timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              **kwargs)
+    def wine(self, args, timeout=300):
+        """Runs a Windows program; its output goes through files, not pipes, since programs it
+        starts (the client, Wine's own services) inherit the handles and would hold a pipe open."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run([os.path.join(ROOT, "tools", "wine-run")] + args, env=self.env,
+                                  timeout=timeout, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=err).returncode
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(args, code, out.read(), err.read())
 
     def run_engine(self, install_dir="", book_dir=""):
         """Returns the exit code and the printed lines of one headless installation."""
@@ -113,15 +120,8 @@ class Environment:
         return result.returncode, lines
 
     def launch_client(self):
-        # The started client inherits the standard handles, so a pipe would stay open as long
-        # as the client runs; a file does not wait for it.
-        output = os.path.join(self.work, "launch.out")
-        with open(output, "wb") as out:
-            code = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), self.engine_run, "--launch"],
-                                  env=self.env, timeout=120, stdout=out,
-                                  stderr=subprocess.DEVNULL).returncode
-        with open(output, "rb") as f:
-            return code, f.read().decode("utf-8").strip()
+        result = self.wine([self.engine_run, "--launch"], timeout=120)
+        return result.returncode, result.stdout.decode("utf-8").strip()
 
     # The prefix as the Linux side sees it.
     @property
