@@ -191,7 +191,8 @@ class Environment:
     def snapshot_drive_c(self):
         """Every path below drive_c except Wine's own and the installer's three places."""
         listing = set()
-        for dirpath, dirnames, filenames in os.walk(self.drive_c):
+        # The user folders that Wine links to the (private) home are followed too.
+        for dirpath, dirnames, filenames in os.walk(self.drive_c, followlinks=True):
             rel = os.path.relpath(dirpath, self.drive_c)
             if rel == "windows" or rel.startswith("windows" + os.sep):
                 dirnames[:] = []
