@@ -7,6 +7,10 @@ bokrin_portable_test(download_progress_test download_progress_test.cpp)
 if(WIN32)
   target_sources(bokrin_platform PRIVATE
     install_app.cpp version_query.cpp package_download.cpp http_dns_retry.cpp)
+  bokrin_win_test(install_app_test install_app_test.cpp)
+  if(TARGET install_app_test)
+    target_link_libraries(install_app_test PRIVATE engine_test_support)
+  endif()
 endif()
 
 # The engine without the wizard: prints what it posts; used by the end-to-end tests and run.sh.
