@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "common/scoped_handle.h"
@@ -23,6 +24,18 @@
 #include "engine/install_messages.h"
 
 namespace {
+
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DestroyWindow(h); }
+};
+using ScopedWindow = ScopedObject<WindowTraits>;
+
+struct FreeDeleter {
+  void operator()(char* block) const { std::free(block); }
+};
 
 constexpr DWORD kInstallTimeoutMs = 10 * 60 * 1000;
 // After an error that leaves the wizard on its page the engine could still post; keep
@@ -62,9 +75,9 @@ Outcome Report(const MSG& msg) {
   switch (msg.message) {
     case WM_INSTALL_STATUS:
       if (msg.wParam == kStatusNarrow936) {
-        char* narrow = reinterpret_cast<char*>(msg.lParam);
-        PrintLine("STATUS ", FromCodePage936(narrow));
-        std::free(narrow);
+        // The block is ours now, as it would be the wizard's.
+        const std::unique_ptr<char, FreeDeleter> narrow(reinterpret_cast<char*>(msg.lParam));
+        PrintLine("STATUS ", FromCodePage936(narrow.get()));
       } else {
         PrintLine("STATUS ", reinterpret_cast<const wchar_t*>(msg.lParam));
       }
@@ -111,24 +124,21 @@ Outcome Listen(HWND window, HANDLE thread, DWORD deadline, bool stop_on_thread_e
 }
 
 int Install(const std::wstring& install_dir, const std::wstring& book_dir) {
-  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  if (window == nullptr) return 2;
-  // The wizard hands the engine over to its thread the same way.
-  InstallApp* app = new InstallApp(window, install_dir, book_dir);
+  const ScopedWindow window(
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+  if (!window) return 2;
+  // The wizard hands the engine over to its thread the same way; the thread frees it.
+  std::unique_ptr<InstallApp> app(new InstallApp(window.Get(), install_dir, book_dir));
   const ScopedHandle thread(
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, InstallThreadProc, app, 0, nullptr)));
-  if (!thread) {
-    delete app;
-    DestroyWindow(window);
-    return 2;
-  }
-  Outcome outcome = Listen(window, thread.Get(), GetTickCount() + kInstallTimeoutMs, true, Outcome::kRunning);
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, InstallThreadProc, app.get(), 0, nullptr)));
+  if (!thread) return 2;
+  app.release();
+  Outcome outcome = Listen(window.Get(), thread.Get(), GetTickCount() + kInstallTimeoutMs, true, Outcome::kRunning);
   if (outcome == Outcome::kStayError) {
-    outcome = Listen(window, thread.Get(), GetTickCount() + kAfterStayErrorMs, false, outcome);
+    outcome = Listen(window.Get(), thread.Get(), GetTickCount() + kAfterStayErrorMs, false, outcome);
   } else if (outcome == Outcome::kRunning && WaitForSingleObject(thread.Get(), 0) != WAIT_OBJECT_0) {
     PrintLine("TIMEOUT", std::wstring());
   }
-  DestroyWindow(window);
   switch (outcome) {
     case Outcome::kFinished:
       return 0;

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <string>
 
 #include "common/network_state.h"
@@ -38,13 +38,18 @@ std::string ToAnsi(const std::wstring& text) {
   return ansi;
 }
 
-// Code page 936, in a block of the C heap that the window frees; null when it cannot be made.
-char* NewCodePage936Text(const WString& text) {
+struct FreeDeleter {
+  void operator()(char* block) const { std::free(block); }
+};
+using HeapText = std::unique_ptr<char, FreeDeleter>;
+
+// Code page 936, in a block of the C heap, which the window frees once it has the message;
+// null when it cannot be made.
+HeapText NewCodePage936Text(const WString& text) {
   const int bytes = WideCharToMultiByte(936, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return nullptr;
-  char* block = static_cast<char*>(std::malloc(static_cast<size_t>(bytes)));
-  if (block == nullptr) return nullptr;
-  WideCharToMultiByte(936, 0, text.c_str(), -1, block, bytes, nullptr, nullptr);
+  if (bytes <= 0) return HeapText();
+  HeapText block(static_cast<char*>(std::malloc(static_cast<size_t>(bytes))));
+  if (block) WideCharToMultiByte(936, 0, text.c_str(), -1, block.get(), bytes, nullptr, nullptr);
   return block;
 }
 
@@ -166,18 +171,17 @@ void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t 
     return;
   }
   if (report.has_progress) Progress(report.progress);
-  char* text = NewCodePage936Text(report.status);
-  if (text == nullptr) return;
+  HeapText text = NewCodePage936Text(report.status);
+  if (!text) return;
   // The window takes the block over only when the message was queued.
-  if (!PostMessageW(m_hWnd, WM_INSTALL_STATUS, kStatusNarrow936, reinterpret_cast<LPARAM>(text))) {
-    std::free(text);
+  if (PostMessageW(m_hWnd, WM_INSTALL_STATUS, kStatusNarrow936, reinterpret_cast<LPARAM>(text.get()))) {
+    text.release();
   }
 }
 
 unsigned __stdcall InstallThreadProc(void* install_app) {
-  InstallApp* app = static_cast<InstallApp*>(install_app);
+  // The thread owns the engine: nobody else refers to it, so it goes when Run has returned.
+  const std::unique_ptr<InstallApp> app(static_cast<InstallApp*>(install_app));
   app->Run();
-  // Nobody else refers to the engine once Run has returned.
-  delete app;
   return 0;
 }
