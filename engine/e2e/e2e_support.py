@@ -136,14 +136,8 @@ class Environment:
         return os.path.join(users, names[0])
 
     def unix_path(self, windows_path):
-        assert windows_path[1:3] == ":\\", windows_path
-        if windows_path[0].upper() == "Z":
-            return "/" + windows_path[3:].replace("\\", "/")
+        assert windows_path[:3].upper() == "C:\\", windows_path
         return os.path.join(self.drive_c, windows_path[3:].replace("\\", "/"))
-
-    def windows_path(self, unix_path):
-        relative = os.path.relpath(unix_path, self.drive_c)
-        return "C:\\" + relative.replace("/", "\\")
 
     def reg_query(self, key, value):
         """The data of a REG_SZ value ("" for the default value), or None when missing."""
@@ -158,9 +152,6 @@ class Environment:
             if len(parts) == 2 and parts[1] == "REG_SZ":
                 return ""
         return None
-
-    def reg_delete(self, key):
-        self.wine(["reg", "delete", key, "/f"])
 
     # The local services.
     def control(self, method, path, body=b""):

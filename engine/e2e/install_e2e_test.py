@@ -162,8 +162,8 @@ class InstallEndToEndTest(unittest.TestCase):
             command_line = f.read().decode("utf-8").rstrip("\r\n")
         parameters = '"%s" "%sopenglessl\\"' % (INSTALL_DIR, INSTALL_DIR)
         self.assertTrue(command_line.endswith(" " + parameters), command_line)
-        executable = command_line[:-len(parameters) - 1].strip()
-        self.assertIn(executable.strip('"').lower(), ((INSTALL_DIR + "Bokrin.exe").lower(),))
+        executable = command_line[:-len(parameters) - 1].strip().strip('"')
+        self.assertEqual(executable.lower(), (INSTALL_DIR + "Bokrin.exe").lower())
 
     def test_2_second_install_over_the_first(self):
         links_before = {link: os.stat(link).st_mtime_ns for link in self.link_paths()}
