@@ -66,6 +66,8 @@ if [ "$code" -ne 0 ]; then
 fi
 
 install_dir=$(reg_value 'HKLM\SOFTWARE\Bokrin' Bokrin)
+args_file=$(unix_path "${install_dir}launch-args.txt")
+rm -f "$args_file"  # left by the client of an earlier run
 echo "== summary"
 echo "install directory:  $install_dir"
 echo "files:              $(cd "$(unix_path "$install_dir")" && find . -type f | sort | tr '\n' ' ')"
@@ -79,17 +81,20 @@ printf '%-20s %s\n' "open command" "$(wine reg query 'HKCU\Software\Classes\Appl
 for value in DisplayName DisplayVersion DisplayIcon UninstallString Publisher; do
   printf '%-20s %s\n' "uninstall entry" "$value = $(reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Bokrin' "$value")"
 done
-find -L "$BOKRIN_WINEPREFIX/drive_c/users" -name 'Bokrin阅读.lnk' | sed "s|^$BOKRIN_WINEPREFIX/drive_c/|shortcut:           C:/|"
+for link in "$BOKRIN_WINEPREFIX"/drive_c/users/*/Desktop/Bokrin阅读.lnk \
+            "$BOKRIN_WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/'Start Menu'/Programs/Bokrin阅读.lnk; do
+  if [ -f "$link" ]; then echo "shortcut:           C:/${link#"$BOKRIN_WINEPREFIX"/drive_c/}"; fi
+done
 
 echo "== starting the installed client as the finish page does"
-args_file=$(unix_path "${install_dir}launch-args.txt")
-rm -f "$args_file"
 wine "$build/engine-run.exe" --launch >"$demo/launch.out" 2>/dev/null || true
 echo "engine-run --launch: $(cat "$demo/launch.out" | tr -d '\r')"
 for _ in $(seq 1 100); do [ -s "$args_file" ] && break; sleep 0.2; done
 sleep 0.3
 if [ -s "$args_file" ]; then
-  echo "client's command line: $(cat "$args_file")"
+  command_line=$(cat "$args_file")
+  echo "client's command line: $command_line"
+  echo "client's parameters:   ${command_line#\"*\" }"
 else
   echo "the client wrote no launch-args.txt" >&2
   exit 1
