@@ -6,10 +6,12 @@ second installation over the first.
     tools/netns-run tools/with-display engine/e2e/install_e2e_test.py --build-dir build/win64
 """
 import os
+import sys
 import time
 import unittest
 
-import e2e_support as e2e
+sys.dont_write_bytecode = True  # no cache files beside the sources
+import e2e_support as e2e  # noqa: E402
 
 INSTALL_KEY = r"HKLM\SOFTWARE\Bokrin"
 USER_KEY = r"HKCU\SOFTWARE\Bokrin"

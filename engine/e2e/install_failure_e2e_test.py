@@ -7,9 +7,11 @@ get, and with nothing written outside the install, book and package directories.
 import os
 import subprocess
 import time
+import sys
 import unittest
 
-import e2e_support as e2e
+sys.dont_write_bytecode = True  # no cache files beside the sources
+import e2e_support as e2e  # noqa: E402
 
 INSTALL_DIR = "C:\\Program Files\\Bokrin\\"
 OPENING_FAILED = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 下载失败，请检查网络后重新下载！"]
