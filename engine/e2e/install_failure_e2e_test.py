@@ -6,8 +6,8 @@ get, and with nothing written outside the install, book and package directories.
 """
 import os
 import subprocess
-import time
 import sys
+import time
 import unittest
 
 sys.dont_write_bytecode = True  # no cache files beside the sources
