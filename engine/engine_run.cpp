@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "common/heap_block.h"
 #include "common/scoped_handle.h"
 #include "engine/client_launch.h"
 #include "engine/install_app.h"
@@ -33,9 +34,6 @@ struct WindowTraits {
 };
 using ScopedWindow = ScopedObject<WindowTraits>;
 
-struct FreeDeleter {
-  void operator()(char* block) const { std::free(block); }
-};
 
 constexpr DWORD kInstallTimeoutMs = 10 * 60 * 1000;
 // After an error that leaves the wizard on its page the engine could still post; keep
@@ -76,7 +74,7 @@ Outcome Report(const MSG& msg) {
     case WM_INSTALL_STATUS:
       if (msg.wParam == kStatusNarrow936) {
         // The block is ours now, as it would be the wizard's.
-        const std::unique_ptr<char, FreeDeleter> narrow(reinterpret_cast<char*>(msg.lParam));
+        const HeapText narrow(reinterpret_cast<char*>(msg.lParam));
         PrintLine("STATUS ", FromCodePage936(narrow.get()));
       } else {
         PrintLine("STATUS ", reinterpret_cast<const wchar_t*>(msg.lParam));

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -12,8 +11,10 @@
 #include "common/processes.h"
 #include "common/text_convert.h"
 #include "engine/download_progress.h"
+#include "engine/engine_messages.h"
 #include "engine/install_locations.h"
 #include "engine/install_messages.h"
+#include "engine/location_rules.h"
 #include "engine/package_download.h"
 #include "engine/package_extraction.h"
 #include "engine/registration_texts.h"
@@ -26,31 +27,12 @@ namespace {
 
 constexpr wchar_t kLinkName[] = L"\\Bokrin阅读.lnk";
 
-bool EndsWithSeparator(const std::wstring& path) {
-  return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
-}
-
 std::wstring ToWide(const String16& text) { return std::wstring(text.CStr(), text.Length()); }
 
 std::string ToAnsi(const std::wstring& text) {
   std::string ansi;
   WideToAnsi(text, ansi);
   return ansi;
-}
-
-struct FreeDeleter {
-  void operator()(char* block) const { std::free(block); }
-};
-using HeapText = std::unique_ptr<char, FreeDeleter>;
-
-// Code page 936, in a block of the C heap, which the window frees once it has the message;
-// null when it cannot be made.
-HeapText NewCodePage936Text(const WString& text) {
-  const int bytes = WideCharToMultiByte(936, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return HeapText();
-  HeapText block(static_cast<char*>(std::malloc(static_cast<size_t>(bytes))));
-  if (block) WideCharToMultiByte(936, 0, text.c_str(), -1, block.get(), bytes, nullptr, nullptr);
-  return block;
 }
 
 void CreateLink(int folder_id, const std::wstring& client_exe) {
@@ -66,17 +48,11 @@ void CreateLink(int folder_id, const std::wstring& client_exe) {
 InstallApp::InstallApp(HWND hWnd, const std::wstring& install_path, const std::wstring& book_path)
     : m_strInstallPath(install_path), m_strBookPath(book_path), m_hWnd(hWnd) {}
 
-void InstallApp::Status(const wchar_t* text) {
-  PostMessageW(m_hWnd, WM_INSTALL_STATUS, kStatusWide, reinterpret_cast<LPARAM>(text));
-}
+void InstallApp::Status(const wchar_t* text) { PostStatus(m_hWnd, text); }
 
-void InstallApp::Progress(int32_t value) {
-  PostMessageW(m_hWnd, WM_INSTALL_PROGRESS, 0, value);
-}
+void InstallApp::Progress(int32_t value) { PostProgress(m_hWnd, value); }
 
-void InstallApp::Error(WPARAM mode, const wchar_t* text) {
-  PostMessageW(m_hWnd, WM_INSTALL_ERROR, mode, reinterpret_cast<LPARAM>(text));
-}
+void InstallApp::Error(WPARAM mode, const wchar_t* text) { PostError(m_hWnd, mode, text); }
 
 void InstallApp::Run() {
   // Keeps the socket layer up for the address lookups of the signing and the HTTP DNS retry.
@@ -111,11 +87,7 @@ void InstallApp::Run() {
   if (!install_dir.empty() && !EndsWithSeparator(install_dir)) install_dir += L'\\';
 
   if (m_strBookPath.empty()) m_strBookPath = DefaultBookDir();
-  if (!EndsWithSeparator(m_strBookPath)) m_strBookPath += L'\\';
-  if (m_strBookPath.find(L"BokrinEBooks") == std::wstring::npos) {
-    m_strBookPath += L"BokrinEBooks\\";
-    CreateDirectoryTree(m_strBookPath.c_str());
-  }
+  if (CompleteBookDirText(m_strBookPath)) CreateDirectoryTree(m_strBookPath.c_str());
   WriteLocationValues(install_dir, m_strBookPath);
   Progress(100);
 
@@ -171,12 +143,7 @@ void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t 
     return;
   }
   if (report.has_progress) Progress(report.progress);
-  HeapText text = NewCodePage936Text(report.status);
-  if (!text) return;
-  // The window takes the block over only when the message was queued.
-  if (PostMessageW(m_hWnd, WM_INSTALL_STATUS, kStatusNarrow936, reinterpret_cast<LPARAM>(text.get()))) {
-    text.release();
-  }
+  PostNarrowStatus(m_hWnd, WideToCodePage(936, report.status));
 }
 
 unsigned __stdcall InstallThreadProc(void* install_app) {

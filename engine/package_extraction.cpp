@@ -1,13 +1,11 @@
 #include "engine/package_extraction.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/paths.h"
-#include "common/scoped_handle.h"
 #include "engine/archive_reader.h"
+#include "engine/engine_messages.h"
 #include "engine/entry_names.h"
 #include "engine/install_messages.h"
 
@@ -19,47 +17,21 @@ const wchar_t kReplaceFailedStatus[] = L"文件替换失败，请退出Bokrin阅
 const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安装";
 
 constexpr UINT kStatusCodePage = 936;
-constexpr LPARAM kFirstProgress = 801;
+constexpr int32_t kFirstProgress = 801;
 // Progress messages per package: a package of this many entries or more sends between this
 // many and twice as many, a smaller one one per entry.
 constexpr int32_t kProgressMessages = 150;
 
-struct MallocTraits {
-  using Handle = char*;
-  static Handle NullHandle() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { std::free(h); }
-};
-using ScopedMalloc = ScopedObject<MallocTraits>;
-
-std::string ToCodePage(UINT code_page, const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(code_page, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::string();
-  std::string narrow(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(code_page, 0, text.c_str(), length, &narrow[0], bytes, nullptr, nullptr);
-  return narrow;
-}
-
 void ReportUnreadablePackage(HWND window) {
-  PostMessageW(window, WM_INSTALL_STATUS, kStatusWide, reinterpret_cast<LPARAM>(kUnreadableStatus));
-  PostMessageW(window, WM_INSTALL_ERROR, kErrorBackToStart, reinterpret_cast<LPARAM>(kUnreadableError));
+  PostStatus(window, kUnreadableStatus);
+  PostError(window, kErrorBackToStart, kUnreadableError);
 }
 
 // The path goes in the system code page while the wizard reads the whole text as code page
 // 936; on a Chinese system the two are the same.
 void ReportUnwritableFile(HWND window, const std::wstring& target) {
-  const std::string text = ToCodePage(CP_ACP, target) + ToCodePage(kStatusCodePage, kReplaceFailedStatus);
-  ScopedMalloc block(static_cast<char*>(std::malloc(text.size() + 1)));
-  if (block) {
-    std::memcpy(block.Get(), text.c_str(), text.size() + 1);
-    // Once posted, the block is the window's to free.
-    if (PostMessageW(window, WM_INSTALL_STATUS, kStatusNarrow936, reinterpret_cast<LPARAM>(block.Get()))) {
-      block.Release();
-    }
-  }
-  PostMessageW(window, WM_INSTALL_ERROR, kErrorQuit, reinterpret_cast<LPARAM>(kReplaceFailedError));
+  PostNarrowStatus(window, WideToCodePage(CP_ACP, target) + WideToCodePage(kStatusCodePage, kReplaceFailedStatus));
+  PostError(window, kErrorQuit, kReplaceFailedError);
 }
 
 // Every entry, read before anything is written, so that a package with one unreadable entry or
@@ -94,7 +66,7 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
 
   const int32_t count = static_cast<int32_t>(entries.size());
   const int32_t step = count / kProgressMessages > 0 ? count / kProgressMessages : 1;
-  LPARAM progress = kFirstProgress;
+  int32_t progress = kFirstProgress;
   int32_t in_block = 0;
   for (int32_t number = 0; number < count; ++number) {
     const std::wstring& name = entries[static_cast<size_t>(number)].name;
@@ -108,7 +80,7 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
     }
     if (++in_block == step) {
       in_block = 0;
-      PostMessageW(window, WM_INSTALL_PROGRESS, 0, progress++);
+      PostProgress(window, progress++);
     }
   }
   return true;

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cjson/cJSON.h>
-
 #include <cstdint>
-#include <limits>
 #include <string>
 
 namespace {
@@ -76,30 +73,6 @@ INSTANTIATE_TEST_SUITE_P(Values, LatestFlagTest,
                                          LatestCase{"0.5", false}, LatestCase{"\"1\"", false},
                                          LatestCase{"false", false}, LatestCase{"0", false},
                                          LatestCase{"null", false}));
-
-struct IntegerCase {
-  const char* json;
-  int64_t value;
-};
-
-class JsonIntegerTest : public testing::TestWithParam<IntegerCase> {};
-
-TEST_P(JsonIntegerTest, TruncatesTowardsZeroAndClamps) {
-  cJSON* item = cJSON_Parse(GetParam().json);
-  ASSERT_NE(item, nullptr) << GetParam().json;
-  EXPECT_EQ(JsonInteger(item), GetParam().value) << GetParam().json;
-  cJSON_Delete(item);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, JsonIntegerTest,
-    testing::Values(IntegerCase{"0", 0}, IntegerCase{"2.9", 2}, IntegerCase{"-2.9", -2},
-                    IntegerCase{"4294967296", 4294967296LL}, IntegerCase{"8589934597", 8589934597LL},
-                    IntegerCase{"-3000000000", -3000000000LL},
-                    IntegerCase{"1e30", std::numeric_limits<int64_t>::max()},
-                    IntegerCase{"-1e30", std::numeric_limits<int64_t>::min()},
-                    IntegerCase{"true", 1}, IntegerCase{"false", 0}, IntegerCase{"null", 0},
-                    IntegerCase{"\"12\"", 0}, IntegerCase{"[1]", 0}, IntegerCase{"{}", 0}));
 
 TEST(VersionReplyTest, SizeBeyond32BitsArrivesWhole) {
   ReleaseInfo release;

@@ -1,31 +1,16 @@
 #include "httpport/client/http_dns_resolver.h"
 
-#include <cjson/cJSON.h>
-
-#include <memory>
 #include <utility>
 
-#include "engine/version_reply.h"
+#include "common/json_reading.h"
 #include "httpport/client/http_request_text.h"
 #include "httpport/client/service_endpoints.h"
 
 namespace {
 
-using JsonTree = std::unique_ptr<cJSON, decltype(&cJSON_Delete)>;
-
-int32_t Low32Bits(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
-
 std::string JsonText(const cJSON* object, const char* key) {
   const cJSON* item = cJSON_GetObjectItem(object, key);
   return cJSON_IsString(item) && item->valuestring != nullptr ? item->valuestring : "";
-}
-
-// From the first "{" through the last "}"; empty when there is no such pair.
-std::string JsonPart(const std::string& text) {
-  const size_t open = text.find('{');
-  const size_t close = text.rfind('}');
-  if (open == std::string::npos || close == std::string::npos || close < open) return std::string();
-  return text.substr(open, close - open + 1);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -97,10 +82,10 @@ void HttpDnsResolver::QueryVendorService() {
   std::string response;
   if (!http_get_(url, &response)) return;
 
-  const JsonTree root(cJSON_Parse(JsonPart(response).c_str()), cJSON_Delete);
+  const JsonTree root = ParseJsonObject(response);
   if (!root) return;
   const cJSON* ret_code = cJSON_GetObjectItem(root.get(), "retCode");
-  if ((ret_code != nullptr ? Low32Bits(JsonInteger(ret_code)) : -1) != 0) return;
+  if ((ret_code != nullptr ? JsonInteger32(ret_code) : -1) != 0) return;
 
   const cJSON* data = cJSON_GetObjectItem(root.get(), "data");
   if (!cJSON_IsArray(data)) return;
@@ -112,7 +97,7 @@ void HttpDnsResolver::QueryVendorService() {
     record.index = HostIndex(record.dn);
     record.item = JsonText(element, "item");
     record.type = JsonText(element, "type");
-    record.ttl = Low32Bits(JsonInteger(cJSON_GetObjectItem(element, "ttl")));
+    record.ttl = JsonInteger32(cJSON_GetObjectItem(element, "ttl"));
     vendorHosts.push_back(std::move(record));
   }
 }

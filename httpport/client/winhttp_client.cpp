@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "common/heap_block.h"
 #include "common/scoped_handle.h"
 
 namespace {
@@ -25,9 +26,6 @@ using ScopedInternet = ScopedObject<WinHttpHandleTraits>;
 
 struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
-};
-struct FreeDeleter {
-  void operator()(void* block) const { std::free(block); }
 };
 
 constexpr DWORD kChunkSize = 4096;
@@ -140,7 +138,7 @@ bool CWinHttpClient::GetToMemory(WString host, WString pathAndQuery, HeaderList 
                                  uint32_t* length, char** data) {
   ResponseSink sink = {ResponseSink::kMemory, 0, nullptr};
   const bool ok = Request(host, pathAndQuery, headers, &sink, ProgressCallback());
-  std::unique_ptr<char, FreeDeleter> body(static_cast<char*>(sink.target));
+  HeapText body(static_cast<char*>(sink.target));
   if (!ok) return false;
   *length = sink.length;
   *data = body.release();
