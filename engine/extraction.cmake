@@ -19,8 +19,4 @@ endif()
 if(TARGET archive_reader_test)
   target_link_libraries(archive_reader_test PRIVATE zip_writer_testing common_test_support)
   target_link_libraries(package_extraction_test PRIVATE zip_writer_testing common_test_support engine_test_support)
-
-  # Extraction of a large package with ExtractPackage, timed by bench/extract_bench/run.sh.
-  add_executable(extract_bench ${PROJECT_SOURCE_DIR}/bench/extract_bench/extract_bench.cpp)
-  target_link_libraries(extract_bench PRIVATE bokrin_platform engine_test_support)
 endif()

@@ -9,9 +9,4 @@ if(WIN32 AND BOKRIN_TEST_BUILD)
   target_link_libraries(winhttp_client_test PRIVATE bokrin_services_control)
   set_tests_properties(winhttp_client_test PROPERTIES
     FIXTURES_REQUIRED bokrin_services RESOURCE_LOCK bokrin_services)
-
-  # Driver of bench/download_bench: one GetToFile with its peak working set.
-  add_executable(winhttp_download_bench ${PROJECT_SOURCE_DIR}/bench/winhttp_download.cpp)
-  target_link_libraries(winhttp_download_bench PRIVATE bokrin_platform psapi)
-  target_link_options(winhttp_download_bench PRIVATE -municode)
 endif()

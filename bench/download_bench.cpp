@@ -1,6 +1,6 @@
 // Downloads one package with CWinHttpClient::GetToFile and prints the rate and the process's
 // peak working set, which must not grow with the package size.
-//   winhttp_download_bench <host> <path-and-query> <file>
+//   download_bench <host> <path-and-query> <file>
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,7 +12,7 @@
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: winhttp_download_bench <host> <path-and-query> <file>\n");
+    std::fprintf(stderr, "usage: download_bench <host> <path-and-query> <file>\n");
     return 2;
   }
   char file[MAX_PATH] = {};
