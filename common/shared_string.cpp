@@ -225,7 +225,8 @@ Char* SharedString<Char>::Writable() {
 
 template <class Char>
 void SharedString<Char>::Reserve(size_t capacity) {
-  MakePrivate(capacity);
+  // Making a shared text private with less room than its length would cut it.
+  MakePrivate(capacity > rep_->length ? capacity : rep_->length);
 }
 
 template <class Char>

@@ -75,6 +75,7 @@ TYPED_TEST(SharedStringTest, ChangingACopyLeavesTheOriginalAlone) {
       {"truncate", [](S& s) { s.Truncate(2); }, "ab"},
       {"writable", [](S& s) { s.Writable()[0] = TypeParam('A'); }, "Abc"},
       {"reserve", [](S& s) { s.Reserve(100); }, "abc"},
+      {"reserve less than the length", [](S& s) { s.Reserve(1); }, "abc"},
       {"assign text", [&xyz](S& s) { s = xyz; }, "xyz"},
   };
   for (const auto& c : cases) {
