@@ -15,6 +15,13 @@ String16 Utf8ToString16(const char* text);
 String16 Utf8ToString16(const String8& text);
 
 #ifdef _WIN32
+// How String16ToAnsi asks WideCharToMultiByte to convert into `code_page`.
+struct AnsiConversion {
+  unsigned long flags;
+  const char* default_char;  // null: none, and no used-default flag either
+};
+AnsiConversion AnsiConversionFor(unsigned code_page);
+
 // Win32: these follow the process's code pages.
 String8 String16ToAnsi(const String16& text);
 String16 AnsiToString16(const String8& text);

@@ -6,17 +6,25 @@
 
 namespace {
 
-// Composite characters are checked and non-spacing marks dropped; what has no form in the
-// code page becomes "?".
-constexpr DWORD kAnsiFlags = WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS | WC_DEFAULTCHAR;
-
 int ToAnsi(const String16& text, char* output, int size) {
+  const AnsiConversion conversion = AnsiConversionFor(GetACP());
   BOOL used_default = FALSE;
-  return WideCharToMultiByte(CP_ACP, kAnsiFlags, text.CStr(), static_cast<int>(text.Length()),
-                             output, size, "?", &used_default);
+  return WideCharToMultiByte(CP_ACP, conversion.flags, text.CStr(),
+                             static_cast<int>(text.Length()), output, size,
+                             conversion.default_char,
+                             conversion.default_char != nullptr ? &used_default : nullptr);
 }
 
 }  // namespace
+
+AnsiConversion AnsiConversionFor(unsigned code_page) {
+  // UTF-8 can hold every character, and WideCharToMultiByte refuses these flags and any
+  // default character for it.
+  if (code_page == CP_UTF8) return {0, nullptr};
+  // Composite characters are checked and non-spacing marks dropped; what has no form in the
+  // code page becomes "?".
+  return {WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS | WC_DEFAULTCHAR, "?"};
+}
 
 String8 String16ToAnsi(const String16& text) {
   String8 result;

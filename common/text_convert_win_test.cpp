@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "common/text_convert.h"
@@ -47,6 +48,41 @@ TEST_F(TextConvertWinTest, EmptyInputGivesEmptyOutput) {
   EXPECT_EQ(output, "");
   EXPECT_EQ(GbkToUtf8(""), "");
   EXPECT_EQ(GbkToUtf8(nullptr), "");
+}
+
+// Windows refuses a call into UTF-8 that carries these flags or a default character (Wine lets
+// it pass, so the parameters are checked as well as the text they give).
+TEST(AnsiConversionTest, ParametersSuitTheAnsiCodePage) {
+  const DWORD kMarkFlags = WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS | WC_DEFAULTCHAR;
+  const struct {
+    unsigned code_page;
+    DWORD flags;
+    const char* default_char;
+    const char* expected;
+  } cases[] = {
+      {936, kMarkFlags, "?", kGbkChinese},
+      {1252, kMarkFlags, "?", "??"},
+      {CP_UTF8, 0, nullptr, kUtf8Chinese},
+  };
+  const std::wstring text = L"中文";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code_page);
+    const AnsiConversion conversion = AnsiConversionFor(c.code_page);
+    EXPECT_EQ(conversion.flags, c.flags);
+    if (c.default_char == nullptr) {
+      EXPECT_EQ(conversion.default_char, nullptr);
+    } else {
+      EXPECT_STREQ(conversion.default_char, c.default_char);
+    }
+    BOOL used_default = FALSE;
+    char output[16] = {};
+    const int size = WideCharToMultiByte(
+        c.code_page, conversion.flags, text.data(), static_cast<int>(text.size()), output,
+        sizeof(output) - 1, conversion.default_char,
+        conversion.default_char != nullptr ? &used_default : nullptr);
+    EXPECT_EQ(size, static_cast<int>(std::strlen(c.expected)));
+    EXPECT_STREQ(output, c.expected);
+  }
 }
 
 TEST_F(TextConvertWinTest, WideToAnsi) {
