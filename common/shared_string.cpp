@@ -310,8 +310,11 @@ SharedString<Char>& SharedString<Char>::Erase(size_t position, size_t count) {
   if (position >= length || count == 0) {
     return *this;
   }
-  if (count > length - position) {
-    count = length - position;
+  if (count >= length - position) {
+    // Erasing through the end is a cut, which also gives an emptied text the shared empty
+    // representation.
+    Truncate(position);
+    return *this;
   }
   MakePrivate(length);
   Char* buffer = rep_->buffer;
@@ -354,6 +357,9 @@ SharedString<Char> SharedString<Char>::FromLiteral(const Char* literal) {
 template <class Char>
 SharedString<Char> operator+(const SharedString<Char>& left, const SharedString<Char>& right) {
   SharedString<Char> result;
+  if (left.IsEmpty() && right.IsEmpty()) {
+    return result;
+  }
   result.Reserve(left.Length() + right.Length());
   result.Append(left);
   result.Append(right);

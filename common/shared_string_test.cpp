@@ -41,7 +41,13 @@ TYPED_TEST(SharedStringTest, EveryEmptyTextSharesOneRepresentation) {
   assigned_null = nullptr;
   S truncated = Make<TypeParam>("z");
   truncated.Truncate(0);
-  for (const S* text : {&from_null, &from_empty, &assigned, &assigned_null, &truncated}) {
+  S erased = Make<TypeParam>("abc");
+  erased.Erase(0, 3);
+  S erased_beyond = Make<TypeParam>("abc");
+  erased_beyond.Erase(0, 99);
+  S joined = S() + S();
+  for (const S* text : {&from_null, &from_empty, &assigned, &assigned_null, &truncated, &erased,
+                        &erased_beyond, &joined}) {
     EXPECT_TRUE(text->SharesWith(empty));
     EXPECT_TRUE(text->IsEmpty());
     EXPECT_EQ(text->CStr()[0], 0);
@@ -72,6 +78,7 @@ TYPED_TEST(SharedStringTest, ChangingACopyLeavesTheOriginalAlone) {
       {"append chars", [](S& s) { s.Append(2, TypeParam('!')); }, "abc!!"},
       {"insert", [](S& s) { s.Insert(1, 1, TypeParam('-')); }, "a-bc"},
       {"erase", [](S& s) { s.Erase(0, 1); }, "bc"},
+      {"erase through the end", [](S& s) { s.Erase(1, 99); }, "a"},
       {"truncate", [](S& s) { s.Truncate(2); }, "ab"},
       {"writable", [](S& s) { s.Writable()[0] = TypeParam('A'); }, "Abc"},
       {"reserve", [](S& s) { s.Reserve(100); }, "abc"},
