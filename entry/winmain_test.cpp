@@ -1,0 +1,98 @@
+// The installer's entry, run as a process of its own beside a window that stands in for the
+// wizard of an installer that is already open.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/scoped_handle.h"
+
+namespace {
+
+constexpr UINT WM_WIZARD_ACTIVATE = WM_USER + 13;
+
+std::wstring InstallerPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, &path[0], MAX_PATH));
+  // The test sits in entry/ of the build tree, the installer at its top.
+  path.resize(path.find_last_of(L'\\'));
+  path.resize(path.find_last_of(L'\\') + 1);
+  return path + L"BokrinSetup.exe";
+}
+
+// Runs the installer with `arguments` as its whole command line; its exit code, or -1.
+DWORD RunInstaller(const std::wstring& arguments) {
+  std::wstring command = L"\"" + InstallerPath() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  STARTUPINFOW startup = {sizeof(startup)};
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return static_cast<DWORD>(-1);
+  }
+  const ScopedHandle process(info.hProcess);
+  const ScopedHandle thread(info.hThread);
+  // The installer restores the minimised wizard with calls that wait for this thread, so the
+  // messages sent to its window are answered while the installer runs.
+  const ULONGLONG deadline = GetTickCount64() + 30000;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return static_cast<DWORD>(-1);
+    const HANDLE waited = process.Get();
+    const DWORD woke = MsgWaitForMultipleObjects(1, &waited, FALSE, static_cast<DWORD>(deadline - now),
+                                                 QS_SENDMESSAGE);
+    if (woke == WAIT_OBJECT_0) break;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  GetExitCodeProcess(process.Get(), &code);
+  return code;
+}
+
+class OpenWizard : public testing::Test {
+ protected:
+  void SetUp() override {
+    window_ = CreateWindowExW(0, L"STATIC", L"BokrinInstall", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window_, nullptr);
+    ASSERT_TRUE(SetPropW(window_, L"BokrinInstall", reinterpret_cast<HANDLE>(1)));
+  }
+  void TearDown() override {
+    RemovePropW(window_, L"BokrinInstall");
+    DestroyWindow(window_);
+  }
+
+  // The activation requests that reached the stand-in wizard, as their wParam values.
+  std::wstring ActivationsReceived() {
+    std::wstring received;
+    MSG msg;
+    while (PeekMessageW(&msg, window_, WM_WIZARD_ACTIVATE, WM_WIZARD_ACTIVATE, PM_REMOVE)) {
+      received += static_cast<wchar_t>(L'0' + msg.wParam);
+    }
+    return received;
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST_F(OpenWizard, SecondInstallerActivatesItAndEnds) {
+  ShowWindow(window_, SW_SHOWMINIMIZED);
+  EXPECT_EQ(RunInstaller(L""), 0u);
+  EXPECT_EQ(ActivationsReceived(), L"1");
+  EXPECT_FALSE(IsIconic(window_));
+}
+
+// Only the whole command line "1" skips the check; anything around it does not.
+TEST_F(OpenWizard, OnlyTheExactArgumentOneSkipsTheCheck) {
+  struct Case {
+    const wchar_t* arguments;
+    const wchar_t* activations;
+  };
+  const Case cases[] = {{L"1", L""}, {L"\" 1\"", L"1"}, {L"1 2", L"1"}, {L"11", L"1"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(RunInstaller(c.arguments), 0u) << c.arguments;
+    EXPECT_EQ(ActivationsReceived(), c.activations) << c.arguments;
+  }
+}
+
+}  // namespace
