@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -16,8 +17,10 @@ int CompareEntries(const void* left, const void* right) {
 String8List::~String8List() { Clear(); }
 
 size_t String8List::Append(const String8& text) {
+  // `text` may be one of our own entries, which growing the array moves.
+  String8 entry(text);
   Grow(1);
-  new (&items_[count_]) String8(text);
+  new (&items_[count_]) String8(std::move(entry));
   return count_++;
 }
 

@@ -73,4 +73,17 @@ TEST(String8ListTest, KeepsEntriesAcrossGrowth) {
   }
 }
 
+// An entry of the list appended again while the array grows: the entry is read before the
+// array moves.
+TEST(String8ListTest, AppendsItsOwnEntryWhileGrowing) {
+  String8List list;
+  list.Append(String8("first"));
+  while (list.Count() < 65) {
+    list.Append(String8("x"));
+  }
+  EXPECT_EQ(list.Append(list[0]), 65u);
+  EXPECT_STREQ(list[65].CStr(), "first");
+  EXPECT_TRUE(list[65].SharesWith(list[0]));
+}
+
 }  // namespace
