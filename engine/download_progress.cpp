@@ -1,11 +1,11 @@
 #include "engine/download_progress.h"
 
 #include <cstdio>
+#include <limits>
 
 namespace {
 
 constexpr double kMegabyte = 1048576.0;
-constexpr int32_t kLastDownloadValue = 799;
 
 void AppendAscii(WString* text, const char* ascii) {
   for (; *ascii != '\0'; ++ascii) text->push_back(static_cast<Utf16Char>(*ascii));
@@ -22,7 +22,10 @@ void AppendMegabytes(WString* text, uint32_t bytes) {
 int32_t DownloadProgressValue(uint32_t received, uint32_t total) {
   const double share = static_cast<double>(received) / static_cast<double>(total) * 1000.0;
   const double value = 100.0 + share / 1.4286;
-  return value >= kLastDownloadValue ? kLastDownloadValue : static_cast<int32_t>(value);
+  // Only a tiny total announced for a huge body gets this far; converting such a value would
+  // be undefined.
+  constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
+  return value >= static_cast<double>(kLargest) ? kLargest : static_cast<int32_t>(value);
 }
 
 WString DownloadStatusText(uint32_t received, uint32_t total) {

@@ -5,8 +5,8 @@
 
 #include "common/utf16.h"
 
-// 100 + received / total x 1000 / 1.4286, truncated; never above 799, so that a body longer
-// than its announced size cannot pass the value that the pipeline posts after the download.
+// 100 + received / total x 1000 / 1.4286, truncated: 799 for a complete body. A body longer
+// than announced goes beyond (up to the largest 32-bit value).
 // `total` must not be 0.
 int32_t DownloadProgressValue(uint32_t received, uint32_t total);
 

@@ -17,7 +17,7 @@ struct ValueCase {
 
 class DownloadProgressValueTest : public testing::TestWithParam<ValueCase> {};
 
-TEST_P(DownloadProgressValueTest, MapsTheShareOnto100To799) {
+TEST_P(DownloadProgressValueTest, Is100PlusTheShareOver1Point4286Truncated) {
   EXPECT_EQ(DownloadProgressValue(GetParam().received, GetParam().total), GetParam().value)
       << GetParam().received << "/" << GetParam().total;
 }
@@ -29,8 +29,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{1, 1, 799},
                     // Both counts are unsigned: beyond 2 GiB the share is still right.
                     ValueCase{0xFFFFFFFFu, 0xFFFFFFFFu, 799}, ValueCase{0x80000000u, 0xFFFFFFFFu, 449},
-                    // A body longer than announced stays below the pipeline's 800.
-                    ValueCase{3 * kMiB, kMiB, 799}, ValueCase{0xFFFFFFFFu, 1, 799}));
+                    // A body longer than announced follows the same formula past 799, as far
+                    // as a 32-bit value reaches.
+                    ValueCase{3 * kMiB, 2 * kMiB, 1149}, ValueCase{3 * kMiB, kMiB, 2199},
+                    ValueCase{3000, 1, 2100058}, ValueCase{0xFFFFFFFFu, 1, 2147483647}));
 
 TEST(DownloadStatusTextTest, ShowsBothAmountsInMegabytesWithTwoDecimals) {
   EXPECT_EQ(DownloadStatusText(2 * kMiB, 2 * kMiB), U16("正在下载，请稍候...(已下载：2.00 MB 共：2.00 MB)"));
