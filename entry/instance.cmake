@@ -13,7 +13,8 @@ if(WIN32)
   bokrin_win_test(client_shutdown_test ${CMAKE_CURRENT_LIST_DIR}/client_shutdown_test.cpp)
   if(TARGET client_shutdown_test)
     target_link_libraries(client_shutdown_test PRIVATE standin_test_support)
-    # Tests that start the stand-in client look for its window on the one desktop.
-    set_tests_properties(client_shutdown_test PROPERTIES RESOURCE_LOCK bokrin_standin_client)
+    # Tests whose windows and processes are found by title, property or recorded id share the
+    # one desktop of the prefix, so they take turns.
+    set_tests_properties(client_shutdown_test instance_check_test PROPERTIES RESOURCE_LOCK bokrin_desktop_windows)
   endif()
 endif()

@@ -35,4 +35,4 @@ add_custom_target(bokrin_standin_package ALL DEPENDS ${_package})
 bokrin_win_test(uninstall_main_test ${CMAKE_CURRENT_LIST_DIR}/standin/uninstall_main_test.cpp)
 target_link_libraries(uninstall_main_test PRIVATE standin_test_support)
 # It removes what the client and registration tests write and read.
-set_tests_properties(uninstall_main_test PROPERTIES RESOURCE_LOCK "bokrin_standin_client;bokrin_registration_keys")
+set_tests_properties(uninstall_main_test PROPERTIES RESOURCE_LOCK "bokrin_desktop_windows;bokrin_registration_keys")
