@@ -16,5 +16,5 @@ if(WIN32 AND BOKRIN_TEST_BUILD)
   bokrin_win_test(client_launch_test ${CMAKE_CURRENT_LIST_DIR}/client_launch_test.cpp)
   target_link_libraries(client_launch_test PRIVATE standin_test_support)
   # Tests that start the stand-in client look for its window on the one desktop (see entry/).
-  set_tests_properties(client_launch_test PROPERTIES RESOURCE_LOCK bokrin_desktop_windows)
+  set_tests_properties(client_launch_test PROPERTIES RESOURCE_LOCK "bokrin_desktop_windows;bokrin_registration_keys")
 endif()

@@ -15,6 +15,8 @@ if(WIN32)
     target_link_libraries(client_shutdown_test PRIVATE standin_test_support)
     # Tests whose windows and processes are found by title, property or recorded id share the
     # one desktop of the prefix, so they take turns.
-    set_tests_properties(client_shutdown_test instance_check_test PROPERTIES RESOURCE_LOCK bokrin_desktop_windows)
+    set_tests_properties(instance_check_test PROPERTIES RESOURCE_LOCK bokrin_desktop_windows)
+    # It also reads the client's id from the product key.
+    set_tests_properties(client_shutdown_test PROPERTIES RESOURCE_LOCK "bokrin_desktop_windows;bokrin_registration_keys")
   endif()
 endif()
