@@ -1,8 +1,8 @@
 #include "engine/version_query.h"
 
-#include <cstdlib>
 #include <string>
 
+#include "common/heap_block.h"
 #include "engine/http_dns_retry.h"
 #include "engine/version_reply.h"
 #include "httpport/client/winhttp_client.h"
@@ -23,13 +23,13 @@ void QueryLatestVersion(ReleaseInfo* release, QueryStatus* status) {
   const std::string url(signed_url.CStr(), signed_url.Length());
   CWinHttpClient client;
   uint32_t length = 0;
-  char* body = nullptr;
-  if (!Fetch(client, DirectTarget(client, url), &length, &body) &&
-      !Fetch(client, ResolvedTarget(client, url), &length, &body)) {
+  char* received = nullptr;
+  if (!Fetch(client, DirectTarget(client, url), &length, &received) &&
+      !Fetch(client, ResolvedTarget(client, url), &length, &received)) {
     if (status != nullptr) status->code = 0;
     return;
   }
+  const HeapText body(received);
   // An empty body arrives as a null buffer.
-  ReadVersionReply(body != nullptr ? body : "", release, status);
-  std::free(body);
+  ReadVersionReply(body ? body.get() : "", release, status);
 }
