@@ -27,4 +27,10 @@ String8 String16ToAnsi(const String16& text);
 String16 AnsiToString16(const String8& text);
 bool WideToAnsi(const std::wstring& input, std::string& output);
 std::string GbkToUtf8(const char* text);
+
+// `text` in the given code page (CP_UTF8, 936, CP_ACP, ...); what the code page lacks becomes
+// its default character. Empty on failure.
+std::string WideToCodePage(unsigned code_page, const std::wstring& text);
+// `text`, given in the code page, as UTF-16; empty on failure.
+std::wstring CodePageToWide(unsigned code_page, const std::string& text);
 #endif

@@ -102,3 +102,27 @@ std::string GbkToUtf8(const char* text) {
   // Both conversions counted the terminator; the text ends at the first zero.
   return std::string(utf8.c_str());
 }
+
+std::string WideToCodePage(unsigned code_page, const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int length = static_cast<int>(text.size());
+  const int bytes = WideCharToMultiByte(code_page, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return std::string();
+  std::string narrow(static_cast<size_t>(bytes), '\0');
+  if (WideCharToMultiByte(code_page, 0, text.c_str(), length, &narrow[0], bytes, nullptr, nullptr) != bytes) {
+    return std::string();
+  }
+  return narrow;
+}
+
+std::wstring CodePageToWide(unsigned code_page, const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = static_cast<int>(text.size());
+  const int units = MultiByteToWideChar(code_page, 0, text.data(), length, nullptr, 0);
+  if (units <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  if (MultiByteToWideChar(code_page, 0, text.data(), length, &wide[0], units) != units) {
+    return std::wstring();
+  }
+  return wide;
+}

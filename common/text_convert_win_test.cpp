@@ -97,4 +97,23 @@ TEST_F(TextConvertWinTest, GbkToUtf8) {
   EXPECT_EQ(GbkToUtf8("ok 1"), "ok 1");
 }
 
+struct CodePageCase {
+  unsigned code_page;
+  const wchar_t* wide;
+  const char* narrow;
+};
+
+class CodePageConversionTest : public testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageConversionTest, ConvertsBothWays) {
+  EXPECT_EQ(WideToCodePage(GetParam().code_page, GetParam().wide), GetParam().narrow);
+  EXPECT_EQ(CodePageToWide(GetParam().code_page, GetParam().narrow), GetParam().wide);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CodePageConversionTest,
+    testing::Values(CodePageCase{936, L"\u5B89\u88C5\u5B8C\u6210", "\xB0\xB2\xD7\xB0\xCD\xEA\xB3\xC9"},
+                    CodePageCase{CP_UTF8, L"\u4E2D\u6587 C:\\", "\xE4\xB8\xAD\xE6\x96\x87 C:\\"},
+                    CodePageCase{936, L"", ""}, CodePageCase{CP_UTF8, L"", ""}));
+
 }  // namespace

@@ -6,9 +6,11 @@
 #include <minizip/iowin32.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/paths.h"
+#include "common/text_convert.h"
 #include "engine/entry_names.h"
 
 struct Archive {
@@ -49,16 +51,6 @@ bool LocalTicksToUtc(FileTimeTicks local_ticks, FILETIME* utc) {
   return FileTimeToSystemTime(&local, &local_fields) &&
          TzSpecificLocalTimeToSystemTime(nullptr, &local_fields, &utc_fields) &&
          SystemTimeToFileTime(&utc_fields, utc);
-}
-
-std::wstring Utf8ToWide(const std::vector<char>& text) {
-  if (text.empty()) return std::wstring();
-  const int count = static_cast<int>(text.size());
-  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), count, nullptr, 0);
-  if (units <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), count, &wide[0], units);
-  return wide;
 }
 
 // Makes entry `number` the current one and reads its central directory record.
@@ -196,7 +188,7 @@ int GetArchiveEntry(ArchiveHandle archive, int32_t number, ArchiveEntry* entry) 
   if (result != 0) return result;
 
   entry->index = number;
-  entry->name = CleanEntryName(Utf8ToWide(name));
+  entry->name = CleanEntryName(CodePageToWide(CP_UTF8, std::string(name.begin(), name.end())));
   entry->attributes = EntryAttributes(static_cast<uint16_t>(info.version), static_cast<uint32_t>(info.external_fa));
   SetEntryTimes(info, extra, entry);
   entry->compressed_size = static_cast<uint32_t>(info.compressed_size);

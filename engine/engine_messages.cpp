@@ -25,13 +25,3 @@ void PostProgress(HWND window, int32_t value) {
 void PostError(HWND window, WPARAM mode, const wchar_t* text) {
   PostMessageW(window, WM_INSTALL_ERROR, mode, reinterpret_cast<LPARAM>(text));
 }
-
-std::string WideToCodePage(UINT code_page, const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(code_page, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::string();
-  std::string narrow(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(code_page, 0, text.c_str(), length, &narrow[0], bytes, nullptr, nullptr);
-  return narrow;
-}

@@ -13,6 +13,3 @@ void PostNarrowStatus(HWND window, const std::string& text);
 void PostProgress(HWND window, int32_t value);
 // `text` must live as long as the process.
 void PostError(HWND window, WPARAM mode, const wchar_t* text);
-
-// `text` in the given code page; characters that it lacks become its default character.
-std::string WideToCodePage(UINT code_page, const std::wstring& text);

@@ -20,6 +20,7 @@
 
 #include "common/heap_block.h"
 #include "common/scoped_handle.h"
+#include "common/text_convert.h"
 #include "engine/client_launch.h"
 #include "engine/install_app.h"
 #include "engine/install_messages.h"
@@ -43,27 +44,9 @@ constexpr DWORD kAfterStayErrorMs = 3000;
 constexpr DWORD kThreadEndMs = 10000;
 
 void PrintLine(const std::string& prefix, const std::wstring& text) {
-  std::string line = prefix;
-  if (!text.empty()) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes,
-                        nullptr, nullptr);
-    line += utf8;
-  }
-  line += '\n';
+  const std::string line = prefix + WideToCodePage(CP_UTF8, text) + '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
-}
-
-std::wstring FromCodePage936(const char* text) {
-  const int units = MultiByteToWideChar(936, 0, text, -1, nullptr, 0);
-  if (units <= 1) return std::wstring();
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(936, 0, text, -1, &wide[0], units);
-  wide.resize(static_cast<size_t>(units - 1));
-  return wide;
 }
 
 enum class Outcome { kRunning, kFinished, kQuitError, kStayError };
@@ -75,7 +58,7 @@ Outcome Report(const MSG& msg) {
       if (msg.wParam == kStatusNarrow936) {
         // The block is ours now, as it would be the wizard's.
         const HeapText narrow(reinterpret_cast<char*>(msg.lParam));
-        PrintLine("STATUS ", FromCodePage936(narrow.get()));
+        PrintLine("STATUS ", CodePageToWide(936, narrow.get()));
       } else {
         PrintLine("STATUS ", reinterpret_cast<const wchar_t*>(msg.lParam));
       }

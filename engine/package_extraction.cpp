@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "common/text_convert.h"
 #include "engine/archive_reader.h"
 #include "engine/engine_messages.h"
 #include "engine/entry_names.h"

@@ -2,20 +2,8 @@
 
 #include <cstdlib>
 
+#include "common/text_convert.h"
 #include "engine/install_messages.h"
-
-namespace {
-
-std::wstring FromCodePage936(const char* text) {
-  int units = MultiByteToWideChar(936, 0, text, -1, nullptr, 0);
-  if (units <= 1) return std::wstring();
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(936, 0, text, -1, &wide[0], units);
-  wide.resize(static_cast<size_t>(units - 1));
-  return wide;
-}
-
-}  // namespace
 
 MessageSinkWindow::MessageSinkWindow() {
   hwnd_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -32,7 +20,7 @@ void MessageSinkWindow::Drain() {
     PostedMessage posted{msg.message, msg.wParam, msg.lParam, std::wstring()};
     if (msg.message == WM_INSTALL_STATUS && msg.wParam == kStatusNarrow936) {
       char* narrow = reinterpret_cast<char*>(msg.lParam);
-      posted.text = FromCodePage936(narrow);
+      posted.text = CodePageToWide(936, narrow);
       std::free(narrow);
     } else if (msg.message == WM_INSTALL_STATUS || msg.message == WM_INSTALL_ERROR) {
       posted.text = reinterpret_cast<const wchar_t*>(msg.lParam);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/registry.h"
+#include "common/text_convert.h"
 #include "tools/standin/standin_files.h"
 
 namespace {
@@ -81,7 +82,7 @@ void AddTrayIcons(HWND window, int count) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WriteBesideExecutable(L"launch-args.txt", WideToUtf8(GetCommandLineW()));
+  WriteBesideExecutable(L"launch-args.txt", WideToCodePage(CP_UTF8, GetCommandLineW()));
   const Options options = ParseOptions();
   {
     const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, L"SOFTWARE\\Bokrin");

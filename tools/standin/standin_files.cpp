@@ -22,15 +22,6 @@ std::wstring ExecutableDir() {
   return dir.substr(0, dir.find_last_of(L'\\') + 1);
 }
 
-std::string WideToUtf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size,
-                      nullptr, nullptr);
-  return utf8;
-}
-
 void WriteBesideExecutable(const wchar_t* name, const std::string& content) {
   const std::wstring path = ExecutableDir() + name;
   const std::wstring temporary = path + L".tmp";

@@ -3,7 +3,6 @@
 #include <string>
 
 std::wstring ExecutableDir();  // ends with a backslash
-std::string WideToUtf8(const std::wstring& text);
 // Replaces the file as a whole, so that a reader never sees half of it.
 void WriteBesideExecutable(const wchar_t* name, const std::string& content);
 void AppendBesideExecutable(const wchar_t* name, const std::string& line);
