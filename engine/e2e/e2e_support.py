@@ -231,6 +231,22 @@ def without_download(lines):
     return kept
 
 
+class EnvironmentTestCase(unittest.TestCase):
+    """Test cases that share one Environment (services, Wine prefix) for the whole class."""
+    environment_name = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.env = Environment(cls.build_dir, cls.environment_name)
+        cls.env.start()
+        cls.package_dir = os.path.join(cls.env.work, "packages")
+        os.makedirs(cls.package_dir, exist_ok=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.env.stop()
+
+
 def main(test_class):
     build_dir = parse_args()
     test_class.build_dir = build_dir

@@ -8,7 +8,6 @@ second installation over the first.
 import os
 import sys
 import time
-import unittest
 
 sys.dont_write_bytecode = True  # no cache files beside the sources
 import e2e_support as e2e  # noqa: E402
@@ -27,17 +26,8 @@ FILE_ATTRIBUTE_HIDDEN = 0x02
 FILE_ATTRIBUTE_ARCHIVE = 0x20
 
 
-class InstallEndToEndTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.env = e2e.Environment(cls.build_dir, "install")
-        cls.env.start()
-        cls.package_dir = os.path.join(cls.env.work, "packages")
-        os.makedirs(cls.package_dir, exist_ok=True)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.env.stop()
+class InstallEndToEndTest(e2e.EnvironmentTestCase):
+    environment_name = "install"
 
     def make_package(self, name, read_only_text):
         with open(os.path.join(self.env.standin_dir, "Bokrin.exe"), "rb") as f:

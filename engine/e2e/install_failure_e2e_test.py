@@ -8,7 +8,6 @@ import os
 import subprocess
 import sys
 import time
-import unittest
 
 sys.dont_write_bytecode = True  # no cache files beside the sources
 import e2e_support as e2e  # noqa: E402
@@ -18,13 +17,12 @@ OPENING_FAILED = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 
 AFTER_DOWNLOAD = ["PROGRESS 800", "STATUS 正在解压，请稍候..."]
 
 
-class InstallFailureEndToEndTest(unittest.TestCase):
+class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
+    environment_name = "failures"
+
     @classmethod
     def setUpClass(cls):
-        cls.env = e2e.Environment(cls.build_dir, "failures")
-        cls.env.start()
-        cls.package_dir = os.path.join(cls.env.work, "packages")
-        os.makedirs(cls.package_dir, exist_ok=True)
+        super().setUpClass()
         cls.good_package = os.path.join(cls.package_dir, "good.zip")
         with open(os.path.join(cls.env.standin_dir, "Bokrin.exe"), "rb") as f:
             client = f.read()
@@ -36,10 +34,6 @@ class InstallFailureEndToEndTest(unittest.TestCase):
         cls.allowed = [os.path.join("Program Files", "Bokrin"),
                        os.path.join(user, "AppData", "Roaming", "Bokrin"),
                        os.path.join(user, "AppData", "Local", "Temp", "BokrinInstallZip")]
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.env.stop()
 
     def setUp(self):
         self.env.reset_services()
