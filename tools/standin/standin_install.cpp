@@ -60,7 +60,7 @@ HANDLE StandinInstall::Start(const wchar_t* file_name, const std::wstring& argum
                       dir_.c_str(), &startup, &started)) {
     return nullptr;
   }
-  CloseHandle(started.hThread);
+  const ScopedHandle thread(started.hThread);
   processes_.emplace_back(started.hProcess);
   return started.hProcess;
 }
