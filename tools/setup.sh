@@ -8,36 +8,75 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 sources_dir="$root/build/third_party"
 
 packages=(
-  cmake ninja-build g++ pkg-config libgtest-dev googletest
+  cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev googletest
+  clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   libz-mingw-w64-dev zlib1g-dev libminizip-dev libcjson-dev libstb-dev
-  wine wine64 xvfb xauth fonts-wqy-microhei
-  iproute2 util-linux curl openssl python3 zip unzip file dpkg-dev time locales
+  wine wine64 wine32:i386 xvfb xauth fonts-wqy-microhei
+  iproute2 util-linux curl openssl python3 zip unzip file dpkg-dev time locales debootstrap
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-
-# apt-get source needs source entries next to the binary ones.
-src_list=/etc/apt/sources.list.d/bokrin-deb-src.sources
 apt_updated=no
-if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-  as_root tee "$src_list" >/dev/null <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-  as_root apt-get update -q
-  apt_updated=yes
+apt_update() { as_root apt-get update -q; apt_updated=yes; }
+
+# apt-get source needs source entries. They are made from the machine's own binary entries for
+# its Debian release, so that a machine with a mirror keeps using its mirror.
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+deb822_sources() { # the deb822 stanzas of this release, as deb-src
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && [ "$(basename "$f")" != bokrin-deb-src.sources ] || continue
+    awk -v release="$codename" '
+      function flush() {
+        if (is_deb && ours) { printf "%sTypes: deb-src\n%s\n", sep, body; sep = "\n" }
+        body = ""; is_deb = 0; ours = 0
+      }
+      /^[ \t]*$/ { flush(); next }
+      /^#/ { next }
+      /^Types:/ { if ($0 ~ /[ \t]deb([ \t]|$)/) is_deb = 1; next }
+      /^Architectures:/ { next }
+      /^Suites:/ { for (i = 2; i <= NF; i++) if ($i ~ ("^" release "([-/]|$)")) ours = 1 }
+      { body = body (body == "" ? "" : "\n") $0 }
+      END { flush() }' "$f"
+  done
+}
+one_line_sources() { # the one-line entries of this release, as deb-src
+  local f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] && [ "$(basename "$f")" != bokrin-deb-src.list ] || continue
+    awk -v release="$codename" '
+      $1 == "deb" {
+        i = 2; if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
+        if ($(i + 1) ~ ("^" release "([-/]|$)")) { $1 = "deb-src"; print }
+      }' "$f"
+  done
+}
+sync_source_list() { # file, wanted content
+  local file=$1 wanted=$2
+  if [ -z "$wanted" ]; then
+    [ ! -e "$file" ] || { as_root rm -f "$file"; apt_updated=stale; }
+  elif [ "$(cat "$file" 2>/dev/null)" != "$wanted" ]; then
+    printf '%s\n' "$wanted" | as_root tee "$file" >/dev/null
+    apt_updated=stale
+  fi
+}
+sync_source_list /etc/apt/sources.list.d/bokrin-deb-src.sources "$(deb822_sources)"
+sync_source_list /etc/apt/sources.list.d/bokrin-deb-src.list "$(one_line_sources)"
+
+# Wine's 32-bit half runs the 32-bit build, the architecture that ships.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+  apt_updated=stale
 fi
+[ "$apt_updated" != stale ] || apt_update
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  [ "$apt_updated" = yes ] || as_root apt-get update -q
+  [ "$apt_updated" = yes ] || apt_update
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
@@ -46,9 +85,11 @@ fetch_source() { # package, directory glob that marks it as unpacked
   local pkg=$1 marker=$2
   if ! compgen -G "$sources_dir/$marker" >/dev/null; then
     mkdir -p "$sources_dir"
-    (cd "$sources_dir" && apt-get source -q "$pkg" >/dev/null 2>&1) || {
-      as_root apt-get update -q
-      (cd "$sources_dir" && apt-get source -q "$pkg")
+    # A mirror may lack the newest update's sources; the release's own version then serves.
+    get_source() { (cd "$sources_dir" && apt-get source -q "$@" >/dev/null 2>&1); }
+    get_source "$pkg" || get_source "$pkg/$codename" || {
+      apt_update
+      get_source "$pkg" || (cd "$sources_dir" && apt-get source -q "$pkg/$codename")
     }
   fi
 }
