@@ -36,7 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-engine/e2e/fake-uplink
+tools/fake-uplink
 services stop >/dev/null
 services start --release-zip "$package" >/dev/null
 echo "== services up, announcing $(basename "$package")"

@@ -76,7 +76,7 @@ class Environment:
 
     def start(self):
         os.makedirs(self.home, exist_ok=True)
-        subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), "fake-uplink")],
+        subprocess.run([os.path.join(ROOT, "tools", "fake-uplink")],
                        check=True)
         # A prefix from an earlier run would carry its installation into this one.
         self.wineserver("-k")
