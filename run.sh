@@ -1,53 +1,47 @@
 #!/usr/bin/env bash
 # The main job: builds everything, serves a freshly built release package of the stand-in
 # client from the local services, installs it into a Wine prefix with the headless engine
-# (engine-run, the install engine without the wizard), starts the installed client the way the
-# finish page does, and prints what the installation left behind. Safe to run again: it
-# installs over the previous run's installation, as a reinstallation does.
+# (engine-run, the install engine without the wizard) of the 32-bit test build, the
+# architecture that ships (of the 64-bit build where this machine cannot run 32-bit programs),
+# starts the installed client the way the finish page does, and prints what the installation
+# left behind. Safe to run again: it installs over the previous run's installation, as a
+# reinstallation does.
 #   BOKRIN_JOBS        parallel build jobs (default: the number of processors)
-#   BOKRIN_BUILD_DIR   build tree of the win64 preset (default: build/win64)
+#   BOKRIN_BUILD_DIR   build tree of a test build (default: build/win32-test or build/win64)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$root"
-build=${BOKRIN_BUILD_DIR:-$root/build/win64}
 
-if [ "${BOKRIN_IN_NETNS:-}" != 1 ]; then
+if [ "${BOKRIN_IN_TEST_ENV:-}" != 1 ]; then
   tools/setup.sh
-  echo "== building (win64 preset)"
-  cmake --preset win64 -B "$build" >/dev/null
+  . tools/lib/environment.sh
+  preset=$(bokrin_windows_test_preset)
+  build=${BOKRIN_BUILD_DIR:-$root/build/$preset}
+  echo "== building ($preset preset)"
+  cmake --preset "$preset" -B "$build" >/dev/null
   if ! cmake --build "$build" -j "${BOKRIN_JOBS:-$(nproc)}" >"$build.build.log" 2>&1; then
     tail -n 40 "$build.build.log"
     echo "build failed; the whole log is $build.build.log" >&2
     exit 1
   fi
-  # The services bind the fixed ports 443 and 80: a private network namespace has them free.
-  exec env -u DISPLAY BOKRIN_BUILD_DIR="$build" tools/netns-run tools/with-display "$0" "$@"
+  package=$(ls -t "$build"/packages/bokrin-*.zip | head -n 1)
+  echo "== services up, announcing $(basename "$package")"
+  exec tools/test-env --work "$build/demo" --release-zip "$package" -- \
+    env BOKRIN_BUILD_DIR="$build" "$0" "$@"
 fi
 
+build=$BOKRIN_BUILD_DIR
 demo=$build/demo
-package=$(ls -t "$build"/packages/bokrin-*.zip | head -n 1)
-mkdir -p "$demo/home"
-export BOKRIN_WINEPREFIX=$demo/prefix HOME=$demo/home
-export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe='
-services() { tools/services/bokrin-services "$1" --state-dir "$demo/services" "${@:2}"; }
-cleanup() {
-  services stop >/dev/null 2>&1 || true
-  WINEPREFIX=$BOKRIN_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-}
-trap cleanup EXIT
-
-tools/fake-uplink
-services stop >/dev/null
-services start --release-zip "$package" >/dev/null
-echo "== services up, announcing $(basename "$package")"
-
+. tools/lib/environment.sh
+# The registry view that the build's programs see: the 32-bit one for the shipped installer.
+view=$(bokrin_pe_bits "$build/engine-run.exe")
 wine() { tools/wine-run "$@" </dev/null; }
 unix_path() { # C:\x\y -> the file in the prefix
   local p=${1//\\//}
   echo "$BOKRIN_WINEPREFIX/drive_c/${p#C:/}"
 }
 reg_value() { # key value -> the REG_SZ data; empty when missing
-  { wine reg query "$1" /v "$2" 2>/dev/null || true; } | iconv -f gbk -t utf-8 | tr -d '\r' |
+  { wine reg query "$1" /v "$2" /reg:$view 2>/dev/null || true; } | iconv -f gbk -t utf-8 | tr -d '\r' |
     sed -n "s/^ *$2 *REG_SZ *//p"
 }
 
@@ -77,7 +71,7 @@ for key in 'HKLM\SOFTWARE\Bokrin' 'HKCU\SOFTWARE\Bokrin'; do
     if [ -n "$data" ]; then printf '%-20s %s\n' "$key" "$value = $data"; fi
   done
 done
-printf '%-20s %s\n' "open command" "$(wine reg query 'HKCU\Software\Classes\Applications\Bokrin.exe\shell\open\command' /ve 2>/dev/null | iconv -f gbk -t utf-8 | tr -d '\r' | sed -n 's/^ *([^)]*) *REG_SZ *//p')"
+printf '%-20s %s\n' "open command" "$(wine reg query 'HKCU\Software\Classes\Applications\Bokrin.exe\shell\open\command' /ve /reg:$view 2>/dev/null | iconv -f gbk -t utf-8 | tr -d '\r' | sed -n 's/^ *([^)]*) *REG_SZ *//p')"
 for value in DisplayName DisplayVersion DisplayIcon UninstallString Publisher; do
   printf '%-20s %s\n' "uninstall entry" "$value = $(reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Bokrin' "$value")"
 done

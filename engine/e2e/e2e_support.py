@@ -1,12 +1,12 @@
 """Shared pieces of the end-to-end installation tests.
 
-Each test file runs inside a network namespace of its own (tools/netns-run) with one display
-(tools/with-display). It keeps one Wine prefix and one instance of the local services for all
-of its rows and switches the services' reply variants per row through the control endpoint.
+Each test file runs in an environment of its own made by tools/test-env (network namespace,
+display, services and a fresh Wine prefix). It keeps that prefix and the one instance of the
+local services for all of its rows and switches the services' reply variants per row through
+the control endpoint.
 """
 import json
 import os
-import shutil
 import struct
 import subprocess
 import sys
@@ -46,61 +46,34 @@ def parse_args():
         else:
             rest.append(args.pop(0))
     if build_dir is None:
-        build_dir = os.path.join(ROOT, "build", "win64")
+        raise SystemExit("usage: %s --build-dir BUILD_DIR" % sys.argv[0])
     sys.argv = rest
     return build_dir
 
 
 class Environment:
-    """One Wine prefix and one services instance, named after the test file."""
+    """The Wine prefix and services instance of tools/test-env, and the build's programs."""
 
-    def __init__(self, build_dir, name):
-        if os.environ.get("BOKRIN_IN_NETNS") != "1":
-            raise SystemExit("run inside tools/netns-run")
+    def __init__(self, build_dir):
+        if os.environ.get("BOKRIN_IN_TEST_ENV") != "1":
+            raise SystemExit("run inside tools/test-env --fresh-prefix --services")
         self.build_dir = build_dir
-        self.work = os.path.join(build_dir, "e2e", name)
-        self.prefix = os.path.join(self.work, "prefix")
-        self.state = os.path.join(self.work, "services")
-        self.home = os.path.join(self.work, "home")
+        self.prefix = os.environ["BOKRIN_WINEPREFIX"]
+        self.work = os.path.dirname(self.prefix)
         self.engine_run = os.path.join(build_dir, "engine-run.exe")
         self.hold_file = os.path.join(build_dir, "hold-file.exe")
         self.standin_dir = os.path.join(build_dir, "tools", "standin")
         self.env = dict(os.environ)
-        # An empty home keeps the prefix's desktop and menus away from the real ones, and no
-        # menu builder writes launchers for the links the installer makes.
-        self.env.update({"BOKRIN_WINEPREFIX": self.prefix, "HOME": self.home,
-                         "WINEDLLOVERRIDES": "mscoree,mshtml,winemenubuilder.exe="})
         for program in (self.engine_run, self.hold_file):
             if not os.path.isfile(program):
-                raise SystemExit("%s is missing: build the win64 preset first" % program)
-
-    def start(self):
-        os.makedirs(self.home, exist_ok=True)
-        subprocess.run([os.path.join(ROOT, "tools", "fake-uplink")],
-                       check=True)
-        # A prefix from an earlier run would carry its installation into this one.
-        self.wineserver("-k")
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        if os.path.exists(self.prefix + ".lock"):
-            os.remove(self.prefix + ".lock")
-        subprocess.run([os.path.join(ROOT, "tools", "services", "bokrin-services"), "stop",
-                        "--state-dir", self.state], check=False)
-        subprocess.run([os.path.join(ROOT, "tools", "services", "bokrin-services"), "start",
-                        "--state-dir", self.state], check=True, stdout=subprocess.DEVNULL)
-        self.wine(["cmd", "/c", "exit"])  # creates the prefix
+                raise SystemExit("%s is missing: build the test build first" % program)
         self.user_dir = self.find_user_dir()
-
-    def stop(self):
-        subprocess.run([os.path.join(ROOT, "tools", "services", "bokrin-services"), "stop",
-                        "--state-dir", self.state], check=False)
-        self.wineserver("-k")
-
-    def wineserver(self, flag):
-        if os.path.isdir(self.prefix):
-            env = dict(self.env, WINEPREFIX=self.prefix)
-            server = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
-            subprocess.run([server, flag], env=env, check=False,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # What Windows gives a program depends on its architecture: a 32-bit one on 64-bit
+        # Windows gets "Program Files (x86)" and the 32-bit view of the machine's registry.
+        self.bits = pe_bits(self.engine_run)
+        self.other_bits = 96 - self.bits
+        self.install_dir = ("C:\\Program Files (x86)\\Bokrin\\" if self.bits == 32
+                            else "C:\\Program Files\\Bokrin\\")
 
     def wine(self, args, timeout=300):
         """Runs a Windows program; its output goes through files, not pipes, since programs it
@@ -139,9 +112,11 @@ class Environment:
         assert windows_path[:3].upper() == "C:\\", windows_path
         return os.path.join(self.drive_c, windows_path[3:].replace("\\", "/"))
 
-    def reg_query(self, key, value):
-        """The data of a REG_SZ value ("" for the default value), or None when missing."""
+    def reg_query(self, key, value, view=None):
+        """The data of a REG_SZ value ("" for the default value), or None when missing; read in
+        the registry view of the build's programs unless another is named."""
         args = ["reg", "query", key] + (["/ve"] if value == "" else ["/v", value])
+        args.append("/reg:%d" % (view or self.bits))
         result = self.wine(args)
         if result.returncode != 0:
             return None
@@ -193,6 +168,16 @@ class Environment:
         return listing
 
 
+def pe_bits(path):
+    """32 or 64, from the machine field of a Windows program's PE header."""
+    with open(path, "rb") as f:
+        header = f.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0]
+    assert header[offset:offset + 4] == b"PE\0\0", path
+    machine = struct.unpack_from("<H", header, offset + 4)[0]
+    return {0x14C: 32, 0x8664: 64}[machine]
+
+
 def write_package(path, entries):
     """Writes a zip: entries are (name, data, options) with options "mtime" (Unix time, stored
     as an extended time stamp), "dos_attributes" (made on a DOS system with these attribute
@@ -233,18 +218,12 @@ def without_download(lines):
 
 class EnvironmentTestCase(unittest.TestCase):
     """Test cases that share one Environment (services, Wine prefix) for the whole class."""
-    environment_name = None
 
     @classmethod
     def setUpClass(cls):
-        cls.env = Environment(cls.build_dir, cls.environment_name)
-        cls.env.start()
+        cls.env = Environment(cls.build_dir)
         cls.package_dir = os.path.join(cls.env.work, "packages")
         os.makedirs(cls.package_dir, exist_ok=True)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.env.stop()
 
 
 def main(test_class):

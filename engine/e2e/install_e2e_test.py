@@ -3,7 +3,8 @@
 prefix, what it leaves on disk and in the registry, the start of the installed client, and a
 second installation over the first.
 
-    tools/netns-run tools/with-display engine/e2e/install_e2e_test.py --build-dir build/win64
+    tools/test-env --work build/win64/e2e/install --fresh-prefix --services -- \
+        engine/e2e/install_e2e_test.py --build-dir build/win64
 """
 import os
 import sys
@@ -16,7 +17,6 @@ INSTALL_KEY = r"HKLM\SOFTWARE\Bokrin"
 USER_KEY = r"HKCU\SOFTWARE\Bokrin"
 OPEN_COMMAND_KEY = r"HKCU\Software\Classes\Applications\Bokrin.exe\shell\open\command"
 UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Bokrin"
-INSTALL_DIR = "C:\\Program Files\\Bokrin\\"
 LINK_NAME = "Bokrin阅读.lnk"
 
 READ_ONLY_TIME = 1700000000   # 2023-11-14 22:13:20 UTC
@@ -27,8 +27,6 @@ FILE_ATTRIBUTE_ARCHIVE = 0x20
 
 
 class InstallEndToEndTest(e2e.EnvironmentTestCase):
-    environment_name = "install"
-
     def make_package(self, name, read_only_text):
         with open(os.path.join(self.env.standin_dir, "Bokrin.exe"), "rb") as f:
             client = f.read()
@@ -76,7 +74,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
         self.assertEqual(len(download), 2 * len(values))
 
     def check_files(self, entries):
-        install_dir = self.env.unix_path(INSTALL_DIR)
+        install_dir = self.env.unix_path(self.env.install_dir)
         for name, data, options in entries:
             path = os.path.join(install_dir, name)
             if name.endswith("/"):
@@ -104,7 +102,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
         self.assertTrue(os.path.isdir(env.unix_path(app_data)), app_data)
         book_dir = app_data + "eBooks\\BokrinEBooks\\"
         for key in (INSTALL_KEY, USER_KEY):
-            self.assertEqual(env.reg_query(key, "Bokrin"), INSTALL_DIR, key)
+            self.assertEqual(env.reg_query(key, "Bokrin"), env.install_dir, key)
             self.assertEqual(env.reg_query(key, "BokrinEbook"), book_dir, key)
             self.assertEqual(env.reg_query(key, "BokrinAppDate"), app_data, key)
         self.assertTrue(os.path.isdir(env.unix_path(book_dir)), book_dir)
@@ -114,12 +112,17 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
         with open(env.unix_path(package_path), "rb") as downloaded, open(package, "rb") as served:
             self.assertEqual(downloaded.read(), served.read())
         self.assertEqual(env.reg_query(OPEN_COMMAND_KEY, ""),
-                         '"%sBokrin.exe" "%%1"' % INSTALL_DIR)
-        self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayIcon"), INSTALL_DIR + "Bokrin.exe")
+                         '"%sBokrin.exe" "%%1"' % env.install_dir)
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayIcon"), env.install_dir + "Bokrin.exe")
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayName"), "Bokrin阅读")
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayVersion"), version)
-        self.assertEqual(env.reg_query(UNINSTALL_KEY, "UninstallString"), INSTALL_DIR + "Uninstall.exe")
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "UninstallString"), env.install_dir + "Uninstall.exe")
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "Publisher"), "Quillmark")
+        # The machine-wide values land in the program's own view alone (the 32-bit one for the
+        # shipped installer); the user's key is one for both views.
+        self.assertIsNone(env.reg_query(INSTALL_KEY, "Bokrin", view=env.other_bits))
+        self.assertIsNone(env.reg_query(UNINSTALL_KEY, "DisplayName", view=env.other_bits))
+        self.assertEqual(env.reg_query(USER_KEY, "Bokrin", view=env.other_bits), env.install_dir)
 
     def link_paths(self):
         user = self.env.user_dir
@@ -128,7 +131,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
                              "Programs", LINK_NAME)]
 
     def check_links(self):
-        target = (INSTALL_DIR + "Bokrin.exe").encode("utf-16-le")
+        target = (self.env.install_dir + "Bokrin.exe").encode("utf-16-le")
         for link in self.link_paths():
             self.assertTrue(os.path.isfile(link), link)
             with open(link, "rb") as f:
@@ -145,17 +148,17 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
 
         code, output = self.env.launch_client()
         self.assertEqual((code, output), (0, "LAUNCHED"))
-        args_file = self.env.unix_path(INSTALL_DIR + "launch-args.txt")
+        args_file = self.env.unix_path(self.env.install_dir + "launch-args.txt")
         deadline = time.monotonic() + 30
         while not os.path.isfile(args_file) and time.monotonic() < deadline:
             time.sleep(0.2)
         time.sleep(0.3)
         with open(args_file, "rb") as f:
             command_line = f.read().decode("utf-8").rstrip("\r\n")
-        parameters = '"%s" "%sopenglessl\\"' % (INSTALL_DIR, INSTALL_DIR)
+        parameters = '"%s" "%sopenglessl\\"' % (self.env.install_dir, self.env.install_dir)
         self.assertTrue(command_line.endswith(" " + parameters), command_line)
         executable = command_line[:-len(parameters) - 1].strip().strip('"')
-        self.assertEqual(executable.lower(), (INSTALL_DIR + "Bokrin.exe").lower())
+        self.assertEqual(executable.lower(), (self.env.install_dir + "Bokrin.exe").lower())
 
     def test_2_second_install_over_the_first(self):
         links_before = {link: os.stat(link).st_mtime_ns for link in self.link_paths()}

@@ -2,7 +2,8 @@
 """End to end: the ways an installation fails, each with the exact messages the wizard would
 get, and with nothing written outside the install, book and package directories.
 
-    tools/netns-run tools/with-display engine/e2e/install_failure_e2e_test.py --build-dir build/win64
+    tools/test-env --work build/win64/e2e/failures --fresh-prefix --services -- \
+        engine/e2e/failure_e2e_test.py --build-dir build/win64
 """
 import os
 import subprocess
@@ -12,14 +13,11 @@ import time
 sys.dont_write_bytecode = True  # no cache files beside the sources
 import e2e_support as e2e  # noqa: E402
 
-INSTALL_DIR = "C:\\Program Files\\Bokrin\\"
 OPENING_FAILED = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 下载失败，请检查网络后重新下载！"]
 AFTER_DOWNLOAD = ["PROGRESS 800", "STATUS 正在解压，请稍候..."]
 
 
 class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
-    environment_name = "failures"
-
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
@@ -119,15 +117,15 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
             f.write(b"\xff" * 4000)
         self.env.set_release(zip=corrupt, name="Bokrin.zip")
         lines = self.run_failing(1)
-        target = INSTALL_DIR + "readme.txt"
+        target = self.env.install_dir + "readme.txt"
         self.assertEqual(e2e.without_download(lines),
                          e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
                          ["STATUS %s文件替换失败，请退出Bokrin阅读客户端后再试！" % target,
                           "ERROR 4 请退出“Bokrin阅读”后重新安装"])
 
     def test_install_file_held_open(self):
-        held = INSTALL_DIR + "readme.txt"
-        os.makedirs(self.env.unix_path(INSTALL_DIR), exist_ok=True)
+        held = self.env.install_dir + "readme.txt"
+        os.makedirs(self.env.unix_path(self.env.install_dir), exist_ok=True)
         # Output through a file: Wine's own processes started with the holder inherit its
         # handles and would keep a pipe open.
         holder_output = os.path.join(self.env.work, "hold-file.out")
@@ -165,7 +163,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         lines = self.run_failing(1)
         self.assertEqual(e2e.without_download(lines),
                          e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
-        install_dir = self.env.unix_path(INSTALL_DIR)
+        install_dir = self.env.unix_path(self.env.install_dir)
         escaped = [os.path.join(d, f) for d, _, files in os.walk(self.env.drive_c)
                    for f in files if f.startswith("escape-") and not d.startswith(install_dir)]
         self.assertEqual(escaped, [])
