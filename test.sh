@@ -1,33 +1,43 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the portable tests natively (plain and with
-# AddressSanitizer and UBSan), then every test of the Windows build under Wine. Installs what is
-# missing first, so it also sets up a fresh machine.
+# AddressSanitizer and UBSan), then every Windows test under Wine on the 32-bit test build, the
+# architecture that ships, or on the 64-bit build where this machine cannot run 32-bit programs.
+# Installs what is missing first, so it also sets up a fresh machine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 tools/setup.sh
+. tools/lib/environment.sh
 jobs=$(nproc)
+windows_tests=$(bokrin_windows_test_preset)
 
-for preset in native native-sanitize win64 win32; do
-  echo "== build: $preset"
+build() { # preset [target]
+  local preset=$1 log=build/$1.build.log
+  echo "== build: $preset${2:+ ($2)}"
   cmake --preset "$preset" >/dev/null
-  if ! cmake --build --preset "$preset" -j "$jobs" > "build/$preset.build.log" 2>&1; then
-    cat "build/$preset.build.log"
+  if ! cmake --build --preset "$preset" -j "$jobs" ${2:+--target "$2"} >"$log" 2>&1; then
+    cat "$log"
     echo "build of $preset failed" >&2
     exit 1
   fi
-done
+}
+build native
+build native-sanitize
+build win32-test
+build win32
+build win64
 tools/check-installer build/win32/BokrinSetup.exe
 
 status=0
 passed=0
 failed=0
-for preset in native native-sanitize win64; do
+test_presets=(native native-sanitize "$windows_tests")
+for preset in "${test_presets[@]}"; do
   echo "== tests: $preset"
   log=build/$preset.test.log
   # The Windows tests reach their local services on the fixed ports 80 and 443, so they run
   # in a private network namespace; one Xvfb serves every test that opens a window.
-  if [ "$preset" = win64 ]; then
+  if [ "$preset" = "$windows_tests" ]; then
     runner=(tools/netns-run tools/with-display)
   else
     runner=()
@@ -41,7 +51,7 @@ for preset in native native-sanitize win64; do
 done
 
 echo "installer: $(pwd)/build/win32/BokrinSetup.exe"
-for preset in native native-sanitize win64; do
+for preset in "${test_presets[@]}"; do
   echo "$preset: $(grep -E 'tests passed, [0-9]+ tests failed out of' "build/$preset.test.log" | tail -n 1)"
 done
 echo "total: $passed passed, $failed failed"

@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   libz-mingw-w64-dev zlib1g-dev libminizip-dev libcjson-dev libstb-dev
-  wine wine64 wine32:i386 xvfb xauth fonts-wqy-microhei
+  wine wine64 xvfb xauth fonts-wqy-microhei
   iproute2 util-linux curl openssl python3 zip unzip file dpkg-dev time locales debootstrap
 )
 
@@ -64,12 +64,21 @@ sync_source_list() { # file, wanted content
 sync_source_list /etc/apt/sources.list.d/bokrin-deb-src.sources "$(deb822_sources)"
 sync_source_list /etc/apt/sources.list.d/bokrin-deb-src.list "$(one_line_sources)"
 
-# Wine's 32-bit half runs the 32-bit build, the architecture that ships.
+# Wine's 32-bit half runs the 32-bit test build, the architecture that ships, where the kernel
+# can run 32-bit Linux programs at all (some virtual machines' kernels cannot).
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
   apt_updated=stale
 fi
 [ "$apt_updated" != stale ] || apt_update
+if ! dpkg-query -W -f='${Status}' libc6:i386 2>/dev/null | grep -q 'install ok installed'; then
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends libc6:i386
+fi
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  packages+=(wine32:i386)
+else
+  echo "setup: this kernel cannot run 32-bit programs; the Windows tests run on the 64-bit build" >&2
+fi
 
 missing=()
 for p in "${packages[@]}"; do
