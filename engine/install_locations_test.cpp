@@ -1,26 +1,25 @@
 #include "engine/install_locations.h"
 
-#include <shlobj.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "common/paths.h"
 #include "common/registry.h"
+#include "common/testing/registry_views.h"
 #include "common/testing/scoped_temp_dir.h"
 
 namespace {
 
-std::wstring ProgramFilesDir() {
-  wchar_t folder[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
-  return folder;
-}
+// The test prefix is a 64-bit Windows, where a 32-bit program's program folder is the "(x86)" one.
+#ifdef _WIN64
+const wchar_t kExpectedDefaultInstallDir[] = L"C:\\Program Files\\Bokrin\\";
+#else
+const wchar_t kExpectedDefaultInstallDir[] = L"C:\\Program Files (x86)\\Bokrin\\";
+#endif
 
-std::wstring ReadValue(HKEY root, const wchar_t* name) {
-  const ScopedRegKey key = RegOpenOrCreateKey(root, kProductKey);
-  return RegReadString(key.Get(), name, REG_SZ);
+std::wstring ReadValue(HKEY root, const wchar_t* name, REGSAM view = kOwnRegistryView) {
+  return ReadRegistryString(root, kProductKey, name, view);
 }
 
 void WriteValue(HKEY root, const wchar_t* name, const std::wstring& value) {
@@ -36,7 +35,7 @@ class InstallLocationsTest : public ::testing::Test {
   void SetUp() override {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
     RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
-    default_install_dir_ = ProgramFilesDir() + L"\\Bokrin\\";
+    default_install_dir_ = kExpectedDefaultInstallDir;
     default_book_dir_ = GetAppDataDir() + L"eBooks\\";
     DeleteTree(default_install_dir_);
     DeleteTree(default_book_dir_);
@@ -92,7 +91,7 @@ TEST(ChosenInstallDirFailureTest, AChosenDirectoryWithoutParentStaysUnchanged) {
   EXPECT_FALSE(PathExists(temp.path() + L"missing", false));
 }
 
-TEST_F(InstallLocationsTest, TheDefaultInstallDirIsBelowProgramFiles) {
+TEST_F(InstallLocationsTest, TheDefaultInstallDirIsInTheProgramFolderOfTheProgramsArchitecture) {
   std::wstring directory = L"ignored";
   EXPECT_TRUE(DefaultInstallDir(true, directory));
   EXPECT_EQ(default_install_dir_, directory);
@@ -130,11 +129,20 @@ TEST_F(InstallLocationsTest, LocationValuesAreRecordedForTheMachineAndTheUser) {
   }
 }
 
+TEST_F(InstallLocationsTest, TheMachineValuesLandInTheProgramsOwnRegistryView) {
+  const std::wstring install_dir = L"C:\\Apps\\Bokrin\\";
+  WriteLocationValues(install_dir, L"C:\\Books\\BokrinEBooks\\");
+  WritePackagePathValue(L"C:\\Temp\\BokrinInstallZip\\Bokrin.zip");
+  EXPECT_EQ(L"<no key>", ReadValue(HKEY_LOCAL_MACHINE, kInstallDirValue, kOtherRegistryView));
+  EXPECT_EQ(L"<no key>", ReadValue(HKEY_LOCAL_MACHINE, kPackagePathValue, kOtherRegistryView));
+  EXPECT_EQ(install_dir, ReadValue(HKEY_CURRENT_USER, kInstallDirValue, kOtherRegistryView));
+}
+
 TEST_F(InstallLocationsTest, ThePackagePathIsRecordedForTheMachineOnly) {
   WritePackagePathValue(L"C:\\Temp\\BokrinInstallZip\\Bokrin.zip");
   EXPECT_EQ(L"C:\\Temp\\BokrinInstallZip\\Bokrin.zip",
             ReadValue(HKEY_LOCAL_MACHINE, kPackagePathValue));
-  EXPECT_EQ(L"", ReadValue(HKEY_CURRENT_USER, kPackagePathValue));
+  EXPECT_EQ(L"<no key>", ReadValue(HKEY_CURRENT_USER, kPackagePathValue));
 }
 
 TEST_F(InstallLocationsTest, PrefillWithoutRecordedValuesCreatesAndShowsTheDefaults) {

@@ -11,25 +11,12 @@
 
 #include "common/registry.h"
 #include "common/scoped_com.h"
+#include "common/testing/registry_views.h"
 
 namespace {
 
 const wchar_t kOpenCommandKey[] = L"Software\\Classes\\Applications\\Bokrin.exe\\shell\\open\\command";
 const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bokrin";
-
-std::wstring ReadValue(HKEY root, const wchar_t* key_path, const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, key_path, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<no key>";
-  const ScopedRegKey owner(key);
-  DWORD type = 0;
-  wchar_t buffer[512] = {};
-  DWORD size = sizeof(buffer) - sizeof(wchar_t);
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-      ERROR_SUCCESS) {
-    return L"<no value>";
-  }
-  return type == REG_SZ ? std::wstring(buffer) : L"<not REG_SZ>";
-}
 
 class RegistryEntries : public testing::Test {
  protected:
@@ -41,10 +28,10 @@ class RegistryEntries : public testing::Test {
 
 TEST_F(RegistryEntries, OpenCommandQuotesExecutableAndDocument) {
   RegisterOpenCommand(L"C:\\Apps\\Bokrin\\");
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kOpenCommandKey, L""),
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kOpenCommandKey, L""),
             L"\"C:\\Apps\\Bokrin\\Bokrin.exe\" \"%1\"");
   RegisterOpenCommand(L"D:\\阅读\\");
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, kOpenCommandKey, L""), L"\"D:\\阅读\\Bokrin.exe\" \"%1\"");
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kOpenCommandKey, L""), L"\"D:\\阅读\\Bokrin.exe\" \"%1\"");
 }
 
 TEST_F(RegistryEntries, UninstallEntryIsOverwrittenBySecondInstallation) {
@@ -63,8 +50,11 @@ TEST_F(RegistryEntries, UninstallEntryIsOverwrittenBySecondInstallation) {
       {L"Publisher", L"Quillmark"},
   };
   for (const auto& value : expected) {
-    EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, value.first), value.second) << value.first;
+    EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, value.first), value.second) << value.first;
   }
+  // The entry is in the program's own view alone: Windows lists a 32-bit program's entry from
+  // the 32-bit view.
+  EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", kOtherRegistryView), L"<no key>");
 }
 
 class Shortcut : public testing::Test {
