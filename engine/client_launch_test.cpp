@@ -37,7 +37,8 @@ class ClientLaunch : public testing::Test {
     if (client && TerminateProcess(client.Get(), 0)) WaitForSingleObject(client.Get(), 5000);
   }
 
-  StandinInstall install_{L"h6 launch 阅读"};
+  // A directory name with a space and Chinese characters, as users choose them.
+  StandinInstall install_{L"client launch 阅读"};
 };
 
 TEST_F(ClientLaunch, StartsClientWithBothQuotedDirectories) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/progress_milestones.h"
+
 namespace {
 
 constexpr double kMegabyte = 1048576.0;
@@ -21,7 +23,7 @@ void AppendMegabytes(WString* text, uint32_t bytes) {
 
 int32_t DownloadProgressValue(uint32_t received, uint32_t total) {
   const double share = static_cast<double>(received) / static_cast<double>(total) * 1000.0;
-  const double value = 100.0 + share / 1.4286;
+  const double value = kProgressDirectoriesRecorded + share / 1.4286;
   // Only a tiny total announced for a huge body gets this far; converting such a value would
   // be undefined.
   constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();

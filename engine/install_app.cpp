@@ -9,6 +9,7 @@
 #include "common/network_state.h"
 #include "common/paths.h"
 #include "common/processes.h"
+#include "common/product_names.h"
 #include "common/text_convert.h"
 #include "engine/download_progress.h"
 #include "engine/engine_messages.h"
@@ -17,6 +18,7 @@
 #include "engine/location_rules.h"
 #include "engine/package_download.h"
 #include "engine/package_extraction.h"
+#include "engine/progress_milestones.h"
 #include "engine/registration_texts.h"
 #include "engine/system_registration.h"
 #include "engine/version_query.h"
@@ -24,8 +26,6 @@
 #include "httpport/client/windowsfirewallhelper.h"
 
 namespace {
-
-constexpr wchar_t kLinkName[] = L"\\Bokrin阅读.lnk";
 
 std::wstring ToWide(const String16& text) { return std::wstring(text.CStr(), text.Length()); }
 
@@ -59,7 +59,7 @@ void InstallApp::Run() {
   CHttpPort socket_layer;
 
   Status(L"获取安装包，请稍候...");
-  Progress(20);
+  Progress(kProgressStarted);
   if (!IsNetworkConnected()) {
     Error(kErrorBackToStart, L"当前无网络，请检查网络连接！");
     return;
@@ -70,7 +70,7 @@ void InstallApp::Run() {
   QueryStatus query_status;
   QueryLatestVersion(&release, &query_status);
   Status(L"链接返回，请稍候...");
-  Progress(80);
+  Progress(kProgressVersionQueried);
   if (query_status.code != 0) {
     Error(kErrorBackToStart, L"连接失败,请检查Host或重新连接网络后重试！");
     Status(L"连接失败！请检查Host或重新连接网络后重试！");
@@ -89,7 +89,7 @@ void InstallApp::Run() {
   if (m_strBookPath.empty()) m_strBookPath = DefaultBookDir();
   if (CompleteBookDirText(m_strBookPath)) CreateDirectoryTree(m_strBookPath.c_str());
   WriteLocationValues(install_dir, m_strBookPath);
-  Progress(100);
+  Progress(kProgressDirectoriesRecorded);
 
   m_strPackagePath = PackageTempDir() + L"Bokrin.zip";
   Status(L"正在下载，请稍候...");
@@ -102,7 +102,7 @@ void InstallApp::Run() {
     return;
   }
   WritePackagePathValue(m_strPackagePath);
-  Progress(800);
+  Progress(kProgressDownloaded);
 
   const std::wstring client_exe = ClientExePath(install_dir);
   // A client still running from here would hold files that the extraction replaces.
@@ -114,7 +114,7 @@ void InstallApp::Run() {
     return;
   }
   if (!ExtractPackage(this, m_strPackagePath, install_dir)) return;
-  Progress(970);
+  Progress(kProgressExtracted);
   Status(L"正在安装，请稍候...");
 
   CreateLink(CSIDL_DESKTOPDIRECTORY, client_exe);
@@ -123,13 +123,13 @@ void InstallApp::Run() {
   RemoveFirewallRules(old_rules, 3);
   AddFirewallRule(L"Bokrin-I", client_exe.c_str(), true);
   AddFirewallRule(L"Bokrin-O", client_exe.c_str(), false);
-  Progress(980);
+  Progress(kProgressLinksAndFirewallDone);
 
   RegisterOpenCommand(install_dir);
   WriteUninstallEntry(install_dir, ToWide(release.versionNo));
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
 
-  Progress(1000);
+  Progress(kProgressFinished);
   Status(L"安装完成");
   PostMessageW(m_hWnd, WM_INSTALL_FINISHED, 0, 0);
 }
@@ -143,7 +143,7 @@ void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t 
     return;
   }
   if (report.has_progress) Progress(report.progress);
-  PostNarrowStatus(m_hWnd, WideToCodePage(936, report.status));
+  PostNarrowStatus(m_hWnd, WideToCodePage(kStatusCodePage, report.status));
 }
 
 unsigned __stdcall InstallThreadProc(void* install_app) {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-// "SOFTWARE\Bokrin" under both HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, and its values.
-inline constexpr wchar_t kProductKey[] = L"SOFTWARE\\Bokrin";
+#include "common/product_names.h"
+// The values of the product key.
 inline constexpr wchar_t kInstallDirValue[] = L"Bokrin";
 inline constexpr wchar_t kBookDirValue[] = L"BokrinEbook";
 inline constexpr wchar_t kAppDataDirValue[] = L"BokrinAppDate";

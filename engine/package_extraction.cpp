@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "common/product_names.h"
 #include "common/text_convert.h"
 #include "engine/archive_reader.h"
 #include "engine/engine_messages.h"
 #include "engine/entry_names.h"
 #include "engine/install_messages.h"
+#include "engine/progress_milestones.h"
 
 namespace {
 
@@ -17,8 +19,6 @@ const wchar_t kUnreadableError[] = L"下载失败，请检查网络后重新下�
 const wchar_t kReplaceFailedStatus[] = L"文件替换失败，请退出Bokrin阅读客户端后再试！";
 const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安装";
 
-constexpr UINT kStatusCodePage = 936;
-constexpr int32_t kFirstProgress = 801;
 // Progress messages per package: a package of this many entries or more sends between this
 // many and twice as many, a smaller one one per entry.
 constexpr int32_t kProgressMessages = 150;
@@ -67,7 +67,7 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
 
   const int32_t count = static_cast<int32_t>(entries.size());
   const int32_t step = count / kProgressMessages > 0 ? count / kProgressMessages : 1;
-  int32_t progress = kFirstProgress;
+  int32_t progress = kProgressDownloaded + 1;
   int32_t in_block = 0;
   for (int32_t number = 0; number < count; ++number) {
     const std::wstring& name = entries[static_cast<size_t>(number)].name;

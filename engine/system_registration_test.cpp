@@ -62,7 +62,7 @@ class Shortcut : public testing::Test {
   void SetUp() override {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    dir_ = std::wstring(temp) + L"h6 shortcut 阅读\\";
+    dir_ = std::wstring(temp) + L"shortcut target 阅读\\";
     CreateDirectoryW(dir_.c_str(), nullptr);
     target_ = dir_ + L"Bokrin.exe";
     link_ = dir_ + L"Bokrin阅读.lnk";

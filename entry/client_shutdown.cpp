@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "common/product_names.h"
 #include "common/registry.h"
 #include "common/tray.h"
 #include "entry/client_process_id.h"
 
 namespace {
 
-const wchar_t kClientWindowTitle[] = L"Bokrin阅读";
 constexpr DWORD kNoticeTimeoutMs = 5000;
 // A hung client must not hold the installer up; an answer takes far less.
 constexpr DWORD kCountTimeoutMs = 3000;
@@ -28,7 +28,7 @@ bool RunsClientExecutable(DWORD process_id) {
 DWORD RecordedClientProcessId() {
   std::wstring text;
   {
-    const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, L"SOFTWARE\\Bokrin");
+    const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, kProductKey);
     text = RegReadString(key.Get(), L"BokrinID", REG_SZ);
   }
   const DWORD process_id = ParseClientProcessId(text);

@@ -28,7 +28,7 @@ class ClientShutdown : public testing::Test {
     return WaitUntil([id] { return RecordedClientId() == id; }) ? process : nullptr;
   }
 
-  StandinInstall install_{L"h6 client shutdown"};
+  StandinInstall install_{L"client shutdown"};
 };
 
 TEST_F(ClientShutdown, ClientFoundByWindowIsToldThenTerminated) {

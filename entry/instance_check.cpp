@@ -3,12 +3,7 @@
 #include <windows.h>
 
 #include "common/scoped_handle.h"
-
-namespace {
-
-const wchar_t kInstanceName[] = L"BokrinInstall";
-
-}  // namespace
+#include "common/product_names.h"
 
 bool FindRunningWizard() {
   {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/product_names.h"
 #include "entry/client_shutdown.h"
 #include "entry/dll_search.h"
 #include "entry/instance_check.h"
@@ -19,7 +20,7 @@ void ShowSystemTooOldBox() {
 
 // The other installer's wizard carries the instance name as its window title too.
 void ActivateOtherWizard() {
-  HWND other = FindWindowW(nullptr, L"BokrinInstall");
+  HWND other = FindWindowW(nullptr, kInstanceName);
   if (other == nullptr) return;
   SetForegroundWindow(other);
   PostMessageW(other, WM_WIZARD_ACTIVATE, 1, 0);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/product_names.h"
 #include "common/text_convert.h"
 #include "engine/install_messages.h"
 
@@ -20,7 +21,7 @@ void MessageSinkWindow::Drain() {
     PostedMessage posted{msg.message, msg.wParam, msg.lParam, std::wstring()};
     if (msg.message == WM_INSTALL_STATUS && msg.wParam == kStatusNarrow936) {
       char* narrow = reinterpret_cast<char*>(msg.lParam);
-      posted.text = CodePageToWide(936, narrow);
+      posted.text = CodePageToWide(kStatusCodePage, narrow);
       std::free(narrow);
     } else if (msg.message == WM_INSTALL_STATUS || msg.message == WM_INSTALL_ERROR) {
       posted.text = reinterpret_cast<const wchar_t*>(msg.lParam);

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "common/heap_block.h"
+#include "common/product_names.h"
 #include "common/scoped_handle.h"
 #include "common/text_convert.h"
 #include "engine/client_launch.h"
@@ -58,7 +59,7 @@ Outcome Report(const MSG& msg) {
       if (msg.wParam == kStatusNarrow936) {
         // The block is ours now, as it would be the wizard's.
         const HeapText narrow(reinterpret_cast<char*>(msg.lParam));
-        PrintLine("STATUS ", CodePageToWide(936, narrow.get()));
+        PrintLine("STATUS ", CodePageToWide(kStatusCodePage, narrow.get()));
       } else {
         PrintLine("STATUS ", reinterpret_cast<const wchar_t*>(msg.lParam));
       }

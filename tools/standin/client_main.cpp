@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <string>
 
+#include "common/product_names.h"
 #include "common/registry.h"
 #include "common/text_convert.h"
 #include "tools/standin/standin_files.h"
@@ -74,7 +75,7 @@ void AddTrayIcons(HWND window, int count) {
     icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     icon.uCallbackMessage = kTrayCallback;
     icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wcscpy(icon.szTip, L"Bokrin阅读");
+    wcscpy(icon.szTip, kClientWindowTitle);
     if (Shell_NotifyIconW(NIM_ADD, &icon)) g_icons_created = id;
   }
 }
@@ -85,7 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   WriteBesideExecutable(L"launch-args.txt", WideToCodePage(CP_UTF8, GetCommandLineW()));
   const Options options = ParseOptions();
   {
-    const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, L"SOFTWARE\\Bokrin");
+    const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, kProductKey);
     RegWriteValue(key.Get(), L"BokrinID", REG_SZ, std::to_wstring(GetCurrentProcessId()));
   }
 
@@ -97,7 +98,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   window_class.lpszClassName = L"BokrinStandInClient";
   RegisterClassW(&window_class);
   const HWND window = CreateWindowExW(0, window_class.lpszClassName,
-                                      options.titled ? L"Bokrin阅读" : L"", WS_OVERLAPPEDWINDOW,
+                                      options.titled ? kClientWindowTitle : L"", WS_OVERLAPPEDWINDOW,
                                       CW_USEDEFAULT, CW_USEDEFAULT, 480, 320, nullptr, nullptr,
                                       instance, nullptr);
   if (window == nullptr) return 1;

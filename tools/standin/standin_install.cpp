@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "common/product_names.h"
 #include "common/registry.h"
 
 namespace {
@@ -89,6 +90,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms) {
 }
 
 DWORD RecordedClientId() {
-  const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, L"SOFTWARE\\Bokrin");
+  const ScopedRegKey key = RegOpenOrCreateKey(HKEY_CURRENT_USER, kProductKey);
   return wcstoul(RegReadString(key.Get(), L"BokrinID", REG_SZ).c_str(), nullptr, 10);
 }

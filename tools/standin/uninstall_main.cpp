@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/product_names.h"
 #include "common/scoped_handle.h"
 #include "httpport/client/windowsfirewallhelper.h"
 #include "tools/standin/standin_files.h"
@@ -34,13 +35,13 @@ void DeleteTreeContent(const std::wstring& dir, const std::wstring& keep) {
 void DeleteShortcut(int folder) {
   wchar_t path[MAX_PATH] = {};
   if (SUCCEEDED(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) {
-    DeleteFileW((std::wstring(path) + L"\\Bokrin阅读.lnk").c_str());
+    DeleteFileW((std::wstring(path) + kLinkName).c_str());
   }
 }
 
 void DeleteProductValues(HKEY root) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, L"SOFTWARE\\Bokrin", 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(root, kProductKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
   const ScopedRegKey owner(key);
   for (const wchar_t* name : {L"Bokrin", L"BokrinEbook", L"BokrinAppDate", L"BokrinPackage", L"BokrinID"}) {
     RegDeleteValueW(key, name);

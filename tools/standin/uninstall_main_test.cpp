@@ -36,7 +36,7 @@ bool HasValue(HKEY root, const wchar_t* key_path, const wchar_t* name) {
 }
 
 TEST(StandinUninstaller, TakesAwayWhatInstallerWrote) {
-  StandinInstall install(L"h6 uninstall");
+  StandinInstall install(L"standin uninstall");
   ASSERT_TRUE(install.ok());
   const std::wstring& dir = install.dir();
   ASSERT_TRUE(CreateDirectoryW((dir + L"openglessl").c_str(), nullptr));
