@@ -135,6 +135,10 @@ uint32_t EntryAttributes(uint16_t version_made_by, uint32_t external_attributes)
   return attributes;
 }
 
+bool IsDirectoryEntry(uint32_t attributes, const WString& cleaned_name) {
+  return (attributes & kAttributeDirectory) != 0 || (!cleaned_name.empty() && IsSeparator(cleaned_name.back()));
+}
+
 bool DosDateTimeToTicks(uint32_t dos_date_time, FileTimeTicks* ticks) {
   const uint32_t date = dos_date_time >> 16;
   const uint32_t time = dos_date_time & 0xFFFF;

@@ -32,6 +32,10 @@ constexpr uint32_t kAttributeArchive = 0x20;
 // systems store the attribute byte itself, the others (Unix) a mode word in the high half.
 uint32_t EntryAttributes(uint16_t version_made_by, uint32_t external_attributes);
 
+// A directory entry, by its attribute or by a name that ends with a separator; it is made as a
+// directory and has no data of its own.
+bool IsDirectoryEntry(uint32_t attributes, const WString& cleaned_name);
+
 // 100-nanosecond ticks since 1601-01-01, the unit of FILETIME.
 using FileTimeTicks = int64_t;
 

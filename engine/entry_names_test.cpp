@@ -109,6 +109,25 @@ TEST(EntryAttributesTest, MapsDosAttributesAndUnixModes) {
   }
 }
 
+TEST(EntryAttributesTest, DirectoriesByAttributeOrTrailingSeparator) {
+  struct Case {
+    uint32_t attributes;
+    const Utf16Char* name;
+    bool directory;
+  };
+  const Case kCases[] = {
+      {kAttributeArchive, U16("docs/"), true},
+      {0, U16("docs\\"), true},
+      {kAttributeDirectory, U16("docs"), true},
+      {kAttributeArchive | kAttributeReadOnly, U16("docs/readme.txt"), false},
+      {0, U16("/docs"), false},
+      {0, U16(""), false},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(IsDirectoryEntry(c.attributes, c.name), c.directory) << Show(c.name);
+  }
+}
+
 constexpr FileTimeTicks kTicksPerSecond = 10000000;
 constexpr FileTimeTicks kUnixEpochTicks = 116444736000000000;
 
