@@ -109,7 +109,7 @@ WString CleanEntryName(const WString& stored_name) {
 
 bool IsContainedEntryName(const WString& cleaned_name) {
   if (cleaned_name.empty() || IsSeparator(cleaned_name[0])) return false;
-  if (cleaned_name.find(U16(':')) != WString::npos) return false;
+  if (cleaned_name.find(U16(':')) != WString::npos || cleaned_name.find(Utf16Char(0)) != WString::npos) return false;
   size_t begin = 0;
   while (begin <= cleaned_name.size()) {
     size_t end = begin;

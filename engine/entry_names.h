@@ -18,7 +18,8 @@ WString CleanEntryName(const WString& stored_name);
 // True when a cleaned name can be appended to the install directory without leaving it or
 // naming something other than a file there: not empty, no "." / ".." style component that
 // Windows would resolve upwards, no drive, root or UNC start, no ":" (which would open an
-// alternate data stream) and no reserved device name such as "CON" or "LPT1".
+// alternate data stream), no reserved device name such as "CON" or "LPT1", and no zero unit
+// (a path ends there, so what was judged would not be what Windows opens).
 bool IsContainedEntryName(const WString& cleaned_name);
 
 // The Windows attribute bits that entries can carry (the values of FILE_ATTRIBUTE_*).

@@ -62,6 +62,22 @@ TEST(EntryNameTest, CleansAndJudgesStoredNames) {
   }
 }
 
+// Windows reads a path up to its first zero unit: the part before it is what would be opened.
+TEST(EntryNameTest, RefusesNamesThatAZeroUnitWouldCut) {
+  const WString kZero(1, Utf16Char(0));
+  const WString kNames[] = {
+      U16("..") + kZero + U16("x"),
+      U16("a/... ") + kZero + kZero + U16("r/b"),
+      kZero,
+      U16("CON") + kZero + U16(".txt"),
+      U16("ok.txt") + kZero,
+  };
+  for (const WString& name : kNames) {
+    EXPECT_EQ(CleanEntryName(name), name) << Show(name);
+    EXPECT_FALSE(IsContainedEntryName(name)) << Show(name);
+  }
+}
+
 TEST(EntryNameTest, CutsLongNamesAndJudgesWhatIsLeft) {
   const WString long_name = U16("dir/") + WString(400, U16('a'));
   const WString cleaned = CleanEntryName(long_name);
