@@ -127,16 +127,24 @@ int ArchiveWalk::ReadRecord(size_t number, ArchiveRecord* record) {
 int ArchiveWalk::Inflate(size_t number, const ArchiveSink& sink) {
   const int result = GoTo(number);
   if (result != 0) return result;
+  unz_file_info64 info = {};
+  if (unzGetCurrentFileInfo64(zip_.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return kArchiveEntryUnreadable;
+  }
   if (unzOpenCurrentFile(zip_.get()) != UNZ_OK) return kArchiveDataError;
   OpenEntry open_entry(zip_.get());
 
   std::vector<char> block(kInflateBlockBytes);
+  uint64_t inflated = 0;
   for (;;) {
     const int read = unzReadCurrentFile(zip_.get(), block.data(), static_cast<unsigned>(block.size()));
     if (read < 0) return kArchiveDataError;
     if (read == 0) break;
+    inflated += static_cast<uint64_t>(read);
     if (!sink(block.data(), static_cast<size_t>(read))) return kArchiveWriteFailed;
   }
-  // Only a complete read gets the CRC verdict.
+  // minizip gives its CRC verdict only once the announced size has been read, and takes data
+  // that ends sooner as a complete entry; such an entry is cut short.
+  if (inflated != info.uncompressed_size) return kArchiveDataError;
   return unzCloseCurrentFile(open_entry.release()) == UNZ_OK ? 0 : kArchiveDataError;
 }

@@ -63,9 +63,9 @@ class ArchiveWalk {
   // record cannot be read.
   int ReadRecord(size_t number, ArchiveRecord* record);
 
-  // Inflates the entry into `sink`. 0 only when all of its data arrived and matches its CRC;
-  // kArchiveDataError for data that cannot be inflated or does not match, kArchiveWriteFailed
-  // when the sink stopped it.
+  // Inflates the entry into `sink`. 0 only when all of its data arrived, as long as its record
+  // announces, and matches its CRC; kArchiveDataError for data that cannot be inflated, is
+  // shorter or does not match, kArchiveWriteFailed when the sink stopped it.
   int Inflate(size_t number, const ArchiveSink& sink);
 
  private:

@@ -44,6 +44,8 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
         crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
     if (entry.wrong_crc) crc ^= 0x5A5A5A5A;
     const uint32_t method = entry.deflate ? 8 : 0;
+    const uint32_t size =
+        static_cast<uint32_t>(entry.announced_size >= 0 ? entry.announced_size : static_cast<int64_t>(entry.data.size()));
     const uint32_t offset = static_cast<uint32_t>(archive.size());
     const std::string extra(entry.extra.begin(), entry.extra.end());
 
@@ -54,7 +56,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     Put32(&archive, entry.dos_date_time);  // time, then date
     Put32(&archive, crc);
     Put32(&archive, static_cast<uint32_t>(stored.size()));
-    Put32(&archive, static_cast<uint32_t>(entry.data.size()));
+    Put32(&archive, size);
     Put16(&archive, static_cast<uint32_t>(entry.name.size()));
     Put16(&archive, static_cast<uint32_t>(extra.size()));
     archive += entry.name + extra + stored;
@@ -67,7 +69,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     Put32(&directory, entry.dos_date_time);
     Put32(&directory, crc);
     Put32(&directory, static_cast<uint32_t>(stored.size()));
-    Put32(&directory, static_cast<uint32_t>(entry.data.size()));
+    Put32(&directory, size);
     Put16(&directory, static_cast<uint32_t>(entry.name.size()));
     Put16(&directory, static_cast<uint32_t>(extra.size()));
     Put16(&directory, 0);  // comment

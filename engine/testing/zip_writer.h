@@ -16,6 +16,7 @@ struct ZipEntrySpec {
   uint32_t dos_date_time = 0x52CF5200;  // 2021-06-15 10:16:00
   std::vector<unsigned char> extra;     // written to the local and the central header
   bool wrong_crc = false;
+  int64_t announced_size = -1;  // when not negative: the uncompressed size stored instead of the data's
 };
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries);
