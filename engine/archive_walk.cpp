@@ -74,10 +74,11 @@ bool ArchiveWalk::Open(const void* name, zlib_filefunc64_def_s* functions) {
 
   unz_global_info64 global = {};
   if (unzGetGlobalInfo64(zip.get(), &global) != UNZ_OK || global.number_entry > INT32_MAX) return false;
+  // The count is the archive's claim: nothing is sized by it, the entries found are kept as
+  // they come, and each of them takes a record that was actually read.
   std::vector<Position> positions;
   // An empty archive has no first record to go to.
   if (global.number_entry > 0) {
-    positions.reserve(static_cast<size_t>(global.number_entry));
     for (int status = unzGoToFirstFile(zip.get()); status != UNZ_END_OF_LIST_OF_FILE;
          status = unzGoToNextFile(zip.get())) {
       unz64_file_pos position = {};

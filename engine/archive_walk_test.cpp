@@ -144,6 +144,10 @@ TEST(ArchiveWalkTest, OpensOnlyWholeArchives) {
       {"broken directory", broken_directory, false, 0},
       {"end record whose comment is missing", comment_missing, false, 0},
       {"two entries", good, true, 2},
+      {"two entries behind a zip64 end record", WithZip64EndRecord(good, 2), true, 2},
+      // Sizing anything by such a claim would ask for gigabytes before the first entry is read.
+      {"zip64 end record claiming 2^31 - 1 entries", WithZip64EndRecord(good, 0x7FFFFFFF), false, 0},
+      {"zip64 end record claiming 2^40 entries", WithZip64EndRecord(good, uint64_t{1} << 40), false, 0},
       {"nothing but the end record", empty, true, 0},
       {"end record and comment", empty_with_comment, true, 0},
   };

@@ -44,10 +44,13 @@ def end_record_at(data):
     return data.rindex(b"PK\x05\x06")
 
 
-def with_zip64_end(data):
-    """The same archive with a zip64 end record and locator; the old record defers to them."""
+def with_zip64_end(data, claimed=None):
+    """The same archive with a zip64 end record and locator; the old record defers to them.
+    The zip64 record announces the archive's own count unless another is claimed."""
     at = end_record_at(data)
     _, _, _, on_disk, total, size, offset, comment_length = struct.unpack("<IHHHHIIH", data[at:at + 22])
+    if claimed is not None:
+        on_disk = total = claimed
     zip64 = struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, on_disk, total, size, offset)
     locator = struct.pack("<IIQI", 0x07064B50, 0, at, 1)
     end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, comment_length)
@@ -76,9 +79,11 @@ def archive_seeds():
         entry("openglessl/settings.txt", text),
         entry("资料/读我.txt", "中文内容".encode()),
     ])
+    small = archive([entry("a.txt", b"alpha"), entry("b/", b"", attributes=UNIX_DIRECTORY)])
     return {
         "package.zip": package,
-        "package_zip64_end.zip": with_zip64_end(archive([entry("a.txt", b"alpha"), entry("b/", b"", attributes=UNIX_DIRECTORY)])),
+        "package_zip64_end.zip": with_zip64_end(small),
+        "zip64_end_record_claiming_2g_entries.zip": with_zip64_end(small, claimed=0x7FFFFFFF),
         "empty.zip": archive([]),
         "empty_with_comment.zip": archive([], comment=b"no entries"),
         "wrong_crc.zip": with_wrong_crc(archive([entry("bad.txt", text), entry("ok.txt", b"fine")]), text),

@@ -21,6 +21,10 @@ struct ZipEntrySpec {
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries);
 
+// `archive` (as BuildZip makes it) with a zip64 end record and its locator in front of the
+// end record, which then defers to them; the zip64 record announces `entries` entries.
+std::string WithZip64EndRecord(const std::string& archive, uint64_t entries);
+
 // An extended time stamp ("UT") block with the times that `flags` announces, in the order
 // write, access, creation.
 std::vector<unsigned char> ExtendedTimeBlock(unsigned char flags, const std::vector<uint32_t>& unix_times);
