@@ -9,6 +9,7 @@
 
 #include "common/testing/fuzz_check.h"
 #include "engine/entry_names.h"
+#include "engine/testing/entry_name_checks.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ uint32_t Le(const uint8_t* p, size_t bytes) {
   for (size_t i = bytes; i-- > 0;) value = (value << 8) | p[i];
   return value;
 }
-
-bool IsSeparator(Utf16Char ch) { return ch == U16('/') || ch == U16('\\'); }
 
 // Days from 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant's algorithms); a
 // date that does not exist comes back as another one.
@@ -76,57 +75,10 @@ void CheckExtendedTimes(const uint8_t* field, size_t size, size_t prefix) {
             "a shorter field finds no other creation time");
 }
 
-bool HasUpwardStep(const WString& name) {
-  for (const Utf16Char* step : {U16("\\..\\"), U16("\\../"), U16("/../"), U16("/..\\")}) {
-    if (name.find(step) != WString::npos) return true;
-  }
-  return false;
-}
-
-// Windows drops a component's trailing spaces and dots; what is left of an upward step is
-// made of dots only.
-bool LeadsUpwards(const WString& component) {
-  const size_t end = component.find_last_not_of(U16(' '));
-  if (end == WString::npos || end == 0) return false;
-  return component.find_first_not_of(U16('.')) > end;
-}
-
-bool NamesDevice(const WString& component) {
-  WString base = component.substr(0, component.find(U16('.')));
-  base.erase(base.find_last_not_of(U16(' ')) + 1);
-  for (Utf16Char& ch : base) {
-    if (ch >= U16('a') && ch <= U16('z')) ch = static_cast<Utf16Char>(ch - U16('a') + U16('A'));
-  }
-  for (const Utf16Char* device : {U16("CON"), U16("PRN"), U16("AUX"), U16("NUL"), U16("CONIN$"), U16("CONOUT$")}) {
-    if (base == device) return true;
-  }
-  return base.size() == 4 && (base.compare(0, 3, U16("COM")) == 0 || base.compare(0, 3, U16("LPT")) == 0) &&
-         base[3] >= U16('1') && base[3] <= U16('9');
-}
-
 void CheckName(const WString& stored) {
   const WString cleaned = CleanEntryName(stored);
-  FuzzCheck(cleaned.size() <= kMaxEntryNameLength, "a cleaned name is cut to the longest kept length");
   FuzzCheck(stored.find(cleaned) != WString::npos, "cleaning only drops a start and cuts the end");
-  FuzzCheck(cleaned.empty() || !IsSeparator(cleaned[0]), "a cleaned name starts with no separator");
-  FuzzCheck(cleaned.size() < 2 || cleaned[1] != U16(':'), "a cleaned name starts with no drive");
-  FuzzCheck(!HasUpwardStep(cleaned), "a cleaned name holds no upward step between separators");
-  FuzzCheck(CleanEntryName(cleaned) == cleaned, "cleaning a cleaned name changes nothing");
-
-  if (!IsContainedEntryName(cleaned)) return;
-  // The name as the file system gets it: a zero unit ends it.
-  const WString path = cleaned.substr(0, cleaned.find(Utf16Char(0)));
-  FuzzCheck(!path.empty(), "a contained name names something");
-  FuzzCheck(!IsSeparator(path[0]) && path.find(U16(':')) == WString::npos, "a contained name has no root, drive or stream");
-  size_t begin = 0;
-  for (;;) {
-    const size_t end = path.find_first_of(U16("\\/"), begin);
-    const WString component = path.substr(begin, end == WString::npos ? WString::npos : end - begin);
-    FuzzCheck(!LeadsUpwards(component), "a contained name has no upward component");
-    FuzzCheck(!NamesDevice(component), "a contained name names no device");
-    if (end == WString::npos) break;
-    begin = end + 1;
-  }
+  CheckCleanedName(cleaned);
 }
 
 }  // namespace
