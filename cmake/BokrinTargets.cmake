@@ -26,3 +26,28 @@ function(bokrin_win_test name)
   target_link_libraries(${name} PRIVATE bokrin_platform bokrin_gtest)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
+
+# A libFuzzer target of the fuzz build (BOKRIN_FUZZ). Its seed corpus is the folder
+# fuzz_corpus/<name>/ beside its source; the target and the corpus are listed in
+# fuzz_targets.txt of the build directory, which tools/fuzz reads.
+function(bokrin_fuzz_target name)
+  if(NOT BOKRIN_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE bokrin_core)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set_property(GLOBAL APPEND PROPERTY BOKRIN_FUZZ_TARGETS
+               "${name}\t${CMAKE_BINARY_DIR}/bin/${name}\t${CMAKE_CURRENT_SOURCE_DIR}/fuzz_corpus/${name}")
+endfunction()
+
+# Called once, after every folder has declared its targets.
+function(bokrin_write_fuzz_manifest)
+  if(NOT BOKRIN_FUZZ)
+    return()
+  endif()
+  get_property(targets GLOBAL PROPERTY BOKRIN_FUZZ_TARGETS)
+  list(JOIN targets "\n" lines)
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${lines}\n")
+endfunction()

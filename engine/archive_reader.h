@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/scoped_handle.h"
+#include "engine/archive_walk.h"  // the kArchive* results
 
 struct ArchiveEntry {
   // The entry's number; for the request of entry -1, the number of entries.
@@ -24,14 +25,6 @@ struct ArchiveEntry {
 
 struct Archive;
 using ArchiveHandle = Archive*;
-
-// Results of the operations below besides 0 (success).
-constexpr int kArchiveNoHandle = 1;
-constexpr int kArchiveNoSuchEntry = 2;
-constexpr int kArchiveEntryUnreadable = 3;
-constexpr int kArchiveCannotCreate = 4;
-constexpr int kArchiveWriteFailed = 5;
-constexpr int kArchiveDataError = 6;
 
 // Null when the file cannot be opened or its central directory cannot be read.
 ArchiveHandle OpenArchive(const std::wstring& path);

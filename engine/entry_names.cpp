@@ -109,7 +109,7 @@ WString CleanEntryName(const WString& stored_name) {
 
 bool IsContainedEntryName(const WString& cleaned_name) {
   if (cleaned_name.empty() || IsSeparator(cleaned_name[0])) return false;
-  if (cleaned_name.find(U16(':')) != WString::npos) return false;
+  if (cleaned_name.find(U16(':')) != WString::npos || cleaned_name.find(Utf16Char(0)) != WString::npos) return false;
   size_t begin = 0;
   while (begin <= cleaned_name.size()) {
     size_t end = begin;
@@ -133,6 +133,10 @@ uint32_t EntryAttributes(uint16_t version_made_by, uint32_t external_attributes)
   if ((external_attributes & kUnixDirectory) != 0) attributes |= kAttributeDirectory;
   if ((external_attributes & kUnixOwnerWrite) == 0) attributes |= kAttributeReadOnly;
   return attributes;
+}
+
+bool IsDirectoryEntry(uint32_t attributes, const WString& cleaned_name) {
+  return (attributes & kAttributeDirectory) != 0 || (!cleaned_name.empty() && IsSeparator(cleaned_name.back()));
 }
 
 bool DosDateTimeToTicks(uint32_t dos_date_time, FileTimeTicks* ticks) {

@@ -18,7 +18,8 @@ WString CleanEntryName(const WString& stored_name);
 // True when a cleaned name can be appended to the install directory without leaving it or
 // naming something other than a file there: not empty, no "." / ".." style component that
 // Windows would resolve upwards, no drive, root or UNC start, no ":" (which would open an
-// alternate data stream) and no reserved device name such as "CON" or "LPT1".
+// alternate data stream), no reserved device name such as "CON" or "LPT1", and no zero unit
+// (a path ends there, so what was judged would not be what Windows opens).
 bool IsContainedEntryName(const WString& cleaned_name);
 
 // The Windows attribute bits that entries can carry (the values of FILE_ATTRIBUTE_*).
@@ -31,6 +32,10 @@ constexpr uint32_t kAttributeArchive = 0x20;
 // Windows attributes from the version-made-by field and the external attributes: DOS-like
 // systems store the attribute byte itself, the others (Unix) a mode word in the high half.
 uint32_t EntryAttributes(uint16_t version_made_by, uint32_t external_attributes);
+
+// A directory entry, by its attribute or by a name that ends with a separator; it is made as a
+// directory and has no data of its own.
+bool IsDirectoryEntry(uint32_t attributes, const WString& cleaned_name);
 
 // 100-nanosecond ticks since 1601-01-01, the unit of FILETIME.
 using FileTimeTicks = int64_t;

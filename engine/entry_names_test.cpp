@@ -62,6 +62,22 @@ TEST(EntryNameTest, CleansAndJudgesStoredNames) {
   }
 }
 
+// Windows reads a path up to its first zero unit: the part before it is what would be opened.
+TEST(EntryNameTest, RefusesNamesThatAZeroUnitWouldCut) {
+  const WString kZero(1, Utf16Char(0));
+  const WString kNames[] = {
+      U16("..") + kZero + U16("x"),
+      U16("a/... ") + kZero + kZero + U16("r/b"),
+      kZero,
+      U16("CON") + kZero + U16(".txt"),
+      U16("ok.txt") + kZero,
+  };
+  for (const WString& name : kNames) {
+    EXPECT_EQ(CleanEntryName(name), name) << Show(name);
+    EXPECT_FALSE(IsContainedEntryName(name)) << Show(name);
+  }
+}
+
 TEST(EntryNameTest, CutsLongNamesAndJudgesWhatIsLeft) {
   const WString long_name = U16("dir/") + WString(400, U16('a'));
   const WString cleaned = CleanEntryName(long_name);
@@ -106,6 +122,25 @@ TEST(EntryAttributesTest, MapsDosAttributesAndUnixModes) {
   for (const AttributeCase& c : kCases) {
     EXPECT_EQ(EntryAttributes(c.version_made_by, c.external), c.expected)
         << std::hex << c.version_made_by << " " << c.external;
+  }
+}
+
+TEST(EntryAttributesTest, DirectoriesByAttributeOrTrailingSeparator) {
+  struct Case {
+    uint32_t attributes;
+    const Utf16Char* name;
+    bool directory;
+  };
+  const Case kCases[] = {
+      {kAttributeArchive, U16("docs/"), true},
+      {0, U16("docs\\"), true},
+      {kAttributeDirectory, U16("docs"), true},
+      {kAttributeArchive | kAttributeReadOnly, U16("docs/readme.txt"), false},
+      {0, U16("/docs"), false},
+      {0, U16(""), false},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(IsDirectoryEntry(c.attributes, c.name), c.directory) << Show(c.name);
   }
 }
 

@@ -18,6 +18,17 @@ void Put32(std::string* out, uint32_t value) {
   Put16(out, value >> 16);
 }
 
+void Put64(std::string* out, uint64_t value) {
+  Put32(out, static_cast<uint32_t>(value));
+  Put32(out, static_cast<uint32_t>(value >> 32));
+}
+
+uint32_t Get32(const std::string& in, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 4; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(in[at + i]);
+  return value;
+}
+
 std::string RawDeflate(const std::string& data) {
   z_stream stream = {};
   if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) std::abort();
@@ -44,6 +55,8 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
         crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
     if (entry.wrong_crc) crc ^= 0x5A5A5A5A;
     const uint32_t method = entry.deflate ? 8 : 0;
+    const uint32_t size =
+        static_cast<uint32_t>(entry.announced_size >= 0 ? entry.announced_size : static_cast<int64_t>(entry.data.size()));
     const uint32_t offset = static_cast<uint32_t>(archive.size());
     const std::string extra(entry.extra.begin(), entry.extra.end());
 
@@ -54,7 +67,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     Put32(&archive, entry.dos_date_time);  // time, then date
     Put32(&archive, crc);
     Put32(&archive, static_cast<uint32_t>(stored.size()));
-    Put32(&archive, static_cast<uint32_t>(entry.data.size()));
+    Put32(&archive, size);
     Put16(&archive, static_cast<uint32_t>(entry.name.size()));
     Put16(&archive, static_cast<uint32_t>(extra.size()));
     archive += entry.name + extra + stored;
@@ -67,7 +80,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     Put32(&directory, entry.dos_date_time);
     Put32(&directory, crc);
     Put32(&directory, static_cast<uint32_t>(stored.size()));
-    Put32(&directory, static_cast<uint32_t>(entry.data.size()));
+    Put32(&directory, size);
     Put16(&directory, static_cast<uint32_t>(entry.name.size()));
     Put16(&directory, static_cast<uint32_t>(extra.size()));
     Put16(&directory, 0);  // comment
@@ -88,6 +101,35 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
   Put32(&archive, directory_offset);
   Put16(&archive, 0);
   return archive;
+}
+
+std::string WithZip64EndRecord(const std::string& archive, uint64_t entries) {
+  constexpr size_t kEndRecordBytes = 22;
+  const size_t end = archive.size() - kEndRecordBytes;  // BuildZip writes no comment
+  std::string out = archive.substr(0, end);
+  Put32(&out, 0x06064B50);
+  Put64(&out, 44);  // the size of the rest of this record
+  Put16(&out, 45);
+  Put16(&out, 45);
+  Put32(&out, 0);
+  Put32(&out, 0);
+  Put64(&out, entries);  // on this disk
+  Put64(&out, entries);  // in all
+  Put64(&out, Get32(archive, end + 12));  // directory size
+  Put64(&out, Get32(archive, end + 16));  // directory offset
+  Put32(&out, 0x07064B50);
+  Put32(&out, 0);
+  Put64(&out, end);  // where the zip64 record is
+  Put32(&out, 1);
+  Put32(&out, 0x06054B50);
+  Put16(&out, 0);
+  Put16(&out, 0);
+  Put16(&out, 0xFFFF);
+  Put16(&out, 0xFFFF);
+  Put32(&out, 0xFFFFFFFF);
+  Put32(&out, 0xFFFFFFFF);
+  Put16(&out, 0);
+  return out;
 }
 
 std::vector<unsigned char> ExtendedTimeBlock(unsigned char flags, const std::vector<uint32_t>& unix_times) {

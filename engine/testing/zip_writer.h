@@ -16,9 +16,14 @@ struct ZipEntrySpec {
   uint32_t dos_date_time = 0x52CF5200;  // 2021-06-15 10:16:00
   std::vector<unsigned char> extra;     // written to the local and the central header
   bool wrong_crc = false;
+  int64_t announced_size = -1;  // when not negative: the uncompressed size stored instead of the data's
 };
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries);
+
+// `archive` (as BuildZip makes it) with a zip64 end record and its locator in front of the
+// end record, which then defers to them; the zip64 record announces `entries` entries.
+std::string WithZip64EndRecord(const std::string& archive, uint64_t entries);
 
 // An extended time stamp ("UT") block with the times that `flags` announces, in the order
 // write, access, creation.

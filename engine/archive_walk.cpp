@@ -1,0 +1,151 @@
+#include "engine/archive_walk.h"
+
+#include <minizip/unzip.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "common/text_convert.h"
+
+namespace {
+
+// An entry opened for reading; closed without the CRC verdict on early returns.
+struct CurrentFileCloser {
+  void operator()(void* zip) const { unzCloseCurrentFile(zip); }
+};
+using OpenEntry = std::unique_ptr<void, CurrentFileCloser>;
+
+// A stream opened through the caller's file functions, for the look at an archive that
+// minizip refuses.
+class FunctionStream {
+ public:
+  FunctionStream(const zlib_filefunc64_def& functions, const void* name)
+      : functions_(functions),
+        stream_(functions.zopen64_file(functions.opaque, name,
+                                       ZLIB_FILEFUNC_MODE_READ | ZLIB_FILEFUNC_MODE_EXISTING)) {}
+  ~FunctionStream() {
+    if (stream_ != nullptr) functions_.zclose_file(functions_.opaque, stream_);
+  }
+  FunctionStream(const FunctionStream&) = delete;
+  FunctionStream& operator=(const FunctionStream&) = delete;
+
+  bool IsOpen() const { return stream_ != nullptr; }
+  bool Seek(ZPOS64_T offset, int origin) {
+    return functions_.zseek64_file(functions_.opaque, stream_, offset, origin) == 0;
+  }
+  ZPOS64_T Tell() { return functions_.ztell64_file(functions_.opaque, stream_); }
+  bool ReadAll(void* buffer, uLong size) {
+    return functions_.zread_file(functions_.opaque, stream_, buffer, size) == size;
+  }
+
+ private:
+  const zlib_filefunc64_def& functions_;
+  voidpf stream_;
+};
+
+// minizip takes an end record at offset 0 for a missing one, so the archive with no entries
+// at all (nothing but that record and its comment) is recognised here.
+bool IsEmptyArchive(const void* name, const zlib_filefunc64_def& functions) {
+  constexpr ZPOS64_T kEndRecordBytes = 22;
+  FunctionStream file(functions, name);
+  unsigned char record[kEndRecordBytes];
+  if (!file.IsOpen() || !file.Seek(0, ZLIB_FILEFUNC_SEEK_END)) return false;
+  const ZPOS64_T size = file.Tell();
+  if (!file.Seek(0, ZLIB_FILEFUNC_SEEK_SET) || !file.ReadAll(record, kEndRecordBytes)) return false;
+  static const unsigned char kEmptyEndRecord[20] = {'P', 'K', 5, 6};  // then disks, counts, size, offset: 0
+  const ZPOS64_T comment_bytes = record[20] | (record[21] << 8);
+  return std::memcmp(record, kEmptyEndRecord, sizeof(kEmptyEndRecord)) == 0 &&
+         size == kEndRecordBytes + comment_bytes;
+}
+
+}  // namespace
+
+void ArchiveWalk::ZipCloser::operator()(void* zip) const { unzClose(zip); }
+
+ArchiveWalk::ArchiveWalk() = default;
+ArchiveWalk::~ArchiveWalk() = default;
+
+bool ArchiveWalk::Open(const void* name, zlib_filefunc64_def_s* functions) {
+  zip_.reset();
+  positions_.clear();
+  std::unique_ptr<void, ZipCloser> zip(unzOpen2_64(name, functions));
+  if (zip == nullptr) return IsEmptyArchive(name, *functions);
+
+  unz_global_info64 global = {};
+  if (unzGetGlobalInfo64(zip.get(), &global) != UNZ_OK || global.number_entry > INT32_MAX) return false;
+  // The count is the archive's claim: nothing is sized by it, the entries found are kept as
+  // they come, and each of them takes a record that was actually read.
+  std::vector<Position> positions;
+  // An empty archive has no first record to go to.
+  if (global.number_entry > 0) {
+    for (int status = unzGoToFirstFile(zip.get()); status != UNZ_END_OF_LIST_OF_FILE;
+         status = unzGoToNextFile(zip.get())) {
+      unz64_file_pos position = {};
+      if (status != UNZ_OK || unzGetFilePos64(zip.get(), &position) != UNZ_OK) return false;
+      positions.push_back(Position{position.pos_in_zip_directory, position.num_of_file});
+    }
+  }
+  // The walk must have found exactly the count that the end record announces.
+  if (positions.size() != global.number_entry) return false;
+  zip_ = std::move(zip);
+  positions_ = std::move(positions);
+  return true;
+}
+
+int ArchiveWalk::GoTo(size_t number) {
+  if (number >= positions_.size()) return kArchiveNoSuchEntry;
+  unz64_file_pos position = {positions_[number].directory_offset, positions_[number].number};
+  return unzGoToFilePos64(zip_.get(), &position) == UNZ_OK ? 0 : kArchiveEntryUnreadable;
+}
+
+int ArchiveWalk::ReadRecord(size_t number, ArchiveRecord* record) {
+  const int result = GoTo(number);
+  if (result != 0) return result;
+  unz_file_info64 info = {};
+  if (unzGetCurrentFileInfo64(zip_.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return kArchiveEntryUnreadable;
+  }
+  std::string name(info.size_filename + 1, '\0');
+  std::vector<unsigned char> extra(info.size_file_extra);
+  if (unzGetCurrentFileInfo64(zip_.get(), &info, &name[0], static_cast<uLong>(name.size()), extra.data(),
+                              static_cast<uLong>(extra.size()), nullptr, 0) != UNZ_OK) {
+    return kArchiveEntryUnreadable;
+  }
+
+  *record = ArchiveRecord();
+  // The name ends at its first zero byte, as it does for every file function that gets it.
+  const String16 decoded = Utf8ToString16(name.c_str());
+  record->name = CleanEntryName(WString(decoded.CStr(), decoded.Length()));
+  record->attributes = EntryAttributes(static_cast<uint16_t>(info.version), static_cast<uint32_t>(info.external_fa));
+  record->has_dos_time = DosDateTimeToTicks(static_cast<uint32_t>(info.dosDate), &record->dos_time);
+  record->stamp = ParseExtendedTimes(extra.data(), extra.size());
+  record->compressed_size = info.compressed_size;
+  record->uncompressed_size = info.uncompressed_size;
+  return 0;
+}
+
+int ArchiveWalk::Inflate(size_t number, const ArchiveSink& sink) {
+  const int result = GoTo(number);
+  if (result != 0) return result;
+  unz_file_info64 info = {};
+  if (unzGetCurrentFileInfo64(zip_.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return kArchiveEntryUnreadable;
+  }
+  if (unzOpenCurrentFile(zip_.get()) != UNZ_OK) return kArchiveDataError;
+  OpenEntry open_entry(zip_.get());
+
+  std::vector<char> block(kInflateBlockBytes);
+  uint64_t inflated = 0;
+  for (;;) {
+    const int read = unzReadCurrentFile(zip_.get(), block.data(), static_cast<unsigned>(block.size()));
+    if (read < 0) return kArchiveDataError;
+    if (read == 0) break;
+    inflated += static_cast<uint64_t>(read);
+    if (!sink(block.data(), static_cast<size_t>(read))) return kArchiveWriteFailed;
+  }
+  // minizip gives its CRC verdict only once the announced size has been read, and takes data
+  // that ends sooner as a complete entry; such an entry is cut short.
+  if (inflated != info.uncompressed_size) return kArchiveDataError;
+  return unzCloseCurrentFile(open_entry.release()) == UNZ_OK ? 0 : kArchiveDataError;
+}

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Writes the binary seed corpora of the fuzz targets: zip archives for archive_walk_fuzz and
+entry records for entry_names_fuzz (engine/fuzz_corpus/). The text seeds of the other targets
+are kept as they are. Run it again after changing a seed here; the output is deterministic.
+
+usage: fuzz_seeds.py [REPOSITORY_ROOT]
+"""
+import io
+import os
+import struct
+import sys
+import zipfile
+import zlib
+
+UNIX_FILE = 0o100644 << 16
+UNIX_DIRECTORY = (0o040755 << 16) | 0x10
+DATE = (2021, 6, 15, 10, 16, 0)
+
+
+def ut_block(flags, *times):
+    data = bytes([flags]) + b"".join(struct.pack("<I", t) for t in times)
+    return struct.pack("<HH", 0x5455, len(data)) + data
+
+
+def entry(name, data=b"", method=zipfile.ZIP_DEFLATED, system=3, attributes=UNIX_FILE, extra=b""):
+    info = zipfile.ZipInfo(name, DATE)
+    info.compress_type = method
+    info.create_system = system
+    info.external_attr = attributes
+    info.extra = extra
+    return info, data
+
+
+def archive(entries, comment=b""):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as out:
+        for info, data in entries:
+            out.writestr(info, data)
+        out.comment = comment
+    return buffer.getvalue()
+
+
+def end_record_at(data):
+    return data.rindex(b"PK\x05\x06")
+
+
+def with_zip64_end(data, claimed=None):
+    """The same archive with a zip64 end record and locator; the old record defers to them.
+    The zip64 record announces the archive's own count unless another is claimed."""
+    at = end_record_at(data)
+    _, _, _, on_disk, total, size, offset, comment_length = struct.unpack("<IHHHHIIH", data[at:at + 22])
+    if claimed is not None:
+        on_disk = total = claimed
+    zip64 = struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, on_disk, total, size, offset)
+    locator = struct.pack("<IIQI", 0x07064B50, 0, at, 1)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, comment_length)
+    return data[:at] + zip64 + locator + end + data[at + 22:]
+
+
+def with_wrong_crc(data, content):
+    """The CRC of the entry holding `content` changed in both of its headers."""
+    crc = struct.pack("<I", zlib.crc32(content))
+    assert data.count(crc) == 2
+    return data.replace(crc, struct.pack("<I", zlib.crc32(content) ^ 0x5A5A5A5A))
+
+
+def with_name_bytes(data, placeholder, name):
+    """zipfile cuts names at a zero byte; the stored bytes are put in afterwards."""
+    assert len(placeholder) == len(name) and data.count(placeholder) == 2
+    return data.replace(placeholder, name)
+
+
+def archive_seeds():
+    text = b"".join(b"line %d\n" % (i * 7919 % 1000) for i in range(3000))
+    package = archive([
+        entry("Bokrin.exe", b"MZ" + bytes(range(256)) * 4, extra=ut_block(7, 1600000000, 1650000000, 1500000000)),
+        entry("readme.txt", "Bokrin阅读 1.13.6\r\n".encode(), method=zipfile.ZIP_STORED, system=11, attributes=0x21),
+        entry("openglessl/", b"", method=zipfile.ZIP_STORED, attributes=UNIX_DIRECTORY),
+        entry("openglessl/settings.txt", text),
+        entry("资料/读我.txt", "中文内容".encode()),
+    ])
+    small = archive([entry("a.txt", b"alpha"), entry("b/", b"", attributes=UNIX_DIRECTORY)])
+    return {
+        "package.zip": package,
+        "package_zip64_end.zip": with_zip64_end(small),
+        "zip64_end_record_claiming_2g_entries.zip": with_zip64_end(small, claimed=0x7FFFFFFF),
+        "empty.zip": archive([]),
+        "empty_with_comment.zip": archive([], comment=b"no entries"),
+        "wrong_crc.zip": with_wrong_crc(archive([entry("bad.txt", text), entry("ok.txt", b"fine")]), text),
+        "hostile_names.zip": with_name_bytes(archive([
+            entry("../escape.txt", b"x"), entry("C:\\Windows\\x.dll", b"x"), entry("a/../../b.txt", b"x"),
+            entry("CON", b"x"), entry("dir/file:stream", b"x"), entry("..#/cut.txt", b"x"),
+        ]), b"..#/cut.txt", b"..\0/cut.txt"),
+        "stored_and_empty.zip": archive([
+            entry("stored.bin", bytes(range(256)), method=zipfile.ZIP_STORED), entry("empty.txt", b""),
+        ]),
+    }
+
+
+def record(name, made_by=0x031E, attributes=UNIX_FILE, dos=0x52CF5200, extra=b""):
+    return struct.pack("<HIIH", made_by, attributes, dos, len(extra)) + extra + name.encode("utf-16-le")
+
+
+def entry_name_seeds():
+    leap_day = ((2000 - 1980) << 25) | (2 << 21) | (29 << 16) | (12 << 11) | (34 << 5) | 28
+    return {
+        "plain_file": record("Bokrin.exe", extra=ut_block(7, 1600000000, 1650000000, 1500000000)),
+        "ntfs_read_only_hidden": record("docs/readme.txt", made_by=0x0B14, attributes=0x23, dos=leap_day),
+        "unix_directory": record("res/skin/", attributes=UNIX_DIRECTORY, dos=0),
+        "drive_and_upward_steps": record("C:\\tmp\\..\\..\\x"),
+        "upward_at_start": record("../x"),
+        "device_names": record("sub/nul.txt"),
+        "dot_space_component": record("a/... /b"),
+        "chinese_name": record("资料/读我.txt"),
+        "long_name": record("dir/" + "a" * 300),
+        "extra_blocks_then_cut_stamp": record(
+            "x", extra=struct.pack("<HH", 0x7875, 3) + b"\x01\x04\xe8" + struct.pack("<HH", 0x5455, 13) + b"\x07\x01\x02"),
+    }
+
+
+def write(folder, seeds):
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(data)
+
+
+def main():
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    write(os.path.join(root, "engine", "fuzz_corpus", "archive_walk_fuzz"), archive_seeds())
+    write(os.path.join(root, "engine", "fuzz_corpus", "entry_names_fuzz"), entry_name_seeds())
+
+
+if __name__ == "__main__":
+    main()
