@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the portable tests natively (plain and with
 # AddressSanitizer and UBSan), then every Windows test under Wine on the 32-bit test build, the
-# architecture that ships, or on the 64-bit build where this machine cannot run 32-bit programs.
+# architecture that ships, or on the 64-bit build where this machine cannot run 32-bit programs,
+# then a short run of every fuzz target.
 # Installs what is missing first, so it also sets up a fresh machine.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -50,10 +51,20 @@ for preset in "${test_presets[@]}"; do
   failed=$((failed + ${bad:-0}))
 done
 
+# Every parser of network replies and package contents under the fuzzer for a few seconds.
+echo "== fuzz: smoke"
+if tools/fuzz smoke 2>&1 | tee build/fuzz.smoke.log; then
+  fuzz_result=passed
+else
+  fuzz_result=failed
+  status=1
+fi
+
 echo "installer: $(pwd)/build/win32/BokrinSetup.exe"
 for preset in "${test_presets[@]}"; do
   echo "$preset: $(grep -E 'tests passed, [0-9]+ tests failed out of' "build/$preset.test.log" | tail -n 1)"
 done
+echo "fuzz smoke: $fuzz_result"
 echo "total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] || status=1
 exit $status
