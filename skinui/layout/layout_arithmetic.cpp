@@ -70,9 +70,7 @@ UiRect ToRect(int64_t left, int64_t top, int64_t width, int64_t height) {
 UiRect PlaceFloating(const UiRect& parent, const PixelChild& child) {
   const int64_t width = child.fixed.cx;
   const int64_t height = child.fixed.cy;
-  const int64_t left = child.x >= 0 ? int64_t{parent.left} + child.x : int64_t{parent.right} + child.x - width;
-  const int64_t top = child.y >= 0 ? int64_t{parent.top} + child.y : int64_t{parent.bottom} + child.y - height;
-  return ToRect(left, top, width, height);
+  return ToRect(int64_t{parent.left} + child.x, int64_t{parent.top} + child.y, width, height);
 }
 
 // The vertical and horizontal layouts are one layout along an axis: "along" is the direction in

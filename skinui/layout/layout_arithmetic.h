@@ -10,11 +10,9 @@
 // The result has one entry per child, in order. A child without an entry takes no space and is
 // not moved: an invisible child, or a tab layout's unselected one.
 //
-// A floating child keeps out of the flow. It is placed relative to the container's own
-// rectangle, before the inset, with its fixed size: a fixed x of 0 or more puts its left edge
-// that far right of the container's left edge, a negative one its right edge that far left of
-// the container's right edge (the fixed x taken from "pos" is the right edge exactly when the
-// left one was negative); the same for y from the top or the bottom.
+// A floating child keeps out of the flow. Its fixed x and y are offsets from the container's own
+// top-left corner, before the inset, and it takes its fixed size. (A "pos" with a negative left
+// or top gives its right or bottom as the fixed x or y; the skins never write one.)
 #include <cstdint>
 #include <optional>
 #include <vector>
