@@ -4,7 +4,6 @@
 // double quotes, white space between tags, comments and declarations. Anything else is an
 // error with a line and column, and no tree.
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
