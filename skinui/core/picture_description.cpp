@@ -52,13 +52,16 @@ PictureDescription ParsePictureDescription(WStringView text, int32_t scale_perce
 
 WString ScaledPictureName(WStringView file, int32_t scale_percent) {
   const int32_t factor = scale_percent / 100;
-  const size_t name_start = file.find_last_of(U16("/\\")) + 1;  // npos + 1 is 0
-  const size_t dot = file.rfind('.');
-  if (factor < 2 || dot == WStringView::npos || dot < name_start) return WString(file);
-  const std::string marker = "@" + std::to_string(factor) + "x";
-  WString scaled(file.substr(0, dot));
-  scaled.append(marker.begin(), marker.end());
-  scaled.append(file.substr(dot));
+  if (scale_percent == 100 || factor < 1) return WString(file);
+  const std::string mark = "@" + std::to_string(factor) + "x.";
+  WString scaled;
+  for (const Utf16Char unit : file) {
+    if (unit == '.') {
+      scaled.append(mark.begin(), mark.end());
+    } else {
+      scaled.push_back(unit);
+    }
+  }
   return scaled;
 }
 

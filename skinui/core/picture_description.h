@@ -24,11 +24,11 @@ struct PictureDescription {
 // 0..255. A text in which no key='value' pair can be read is a plain file name.
 PictureDescription ParsePictureDescription(WStringView text, int32_t scale_percent);
 
-// The name of the display-scale variant of a picture: for a factor (scale / 100) of 2 or more,
-// "@<factor>x" before the extension, as in "btn-8-nor@2x.png". The extension is what follows
-// the last dot of the last path component. Below 200 percent, and for a name without an
-// extension, the name as written. Whether the variant is there to be loaded is the caller's
-// question.
+// The name of the display-scale variant of a picture: away from 100 percent, every "." becomes
+// "@<factor>." with the factor scale / 100, as in "btn-8-nor@2x.png" at 200 percent. The skin's
+// pictures have one dot each; a name with more, or a factor that no variant carries, names a
+// picture that is not there, and the caller then falls back to the name as written. At 100
+// percent (or below) the name as written.
 WString ScaledPictureName(WStringView file, int32_t scale_percent);
 
 }  // namespace SkinUI
