@@ -1,33 +1,27 @@
 #include "skinui/core/picture_description.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include "skinui/core/attribute_values.h"
+#include "skinui/core/dpi_scale.h"
 
 namespace SkinUI {
 
 namespace {
 
-// value * scale / 100, rounded half away from zero as the platform's MulDiv does.
-int32_t ScaleLength(int32_t value, int32_t scale_percent) {
-  const int64_t product = static_cast<int64_t>(value) * scale_percent;
-  const int64_t scaled = (product + (product < 0 ? -50 : 50)) / 100;
-  return static_cast<int32_t>(std::clamp<int64_t>(scaled, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
-UiRect ParseScaledRect(WStringView text, int32_t scale_percent) {
+// Each of the four values is multiplied on its own: a corner is four margins, not a rectangle
+// whose width should keep its proportion.
+UiRect ParseScaledRect(WStringView text, const DpiScale& scale) {
   const UiRect rect = ParseRect(text);
-  return UiRect{ScaleLength(rect.left, scale_percent), ScaleLength(rect.top, scale_percent),
-                ScaleLength(rect.right, scale_percent), ScaleLength(rect.bottom, scale_percent)};
+  return UiRect{scale.Scale(rect.left), scale.Scale(rect.top), scale.Scale(rect.right), scale.Scale(rect.bottom)};
 }
 
 }  // namespace
 
 PictureDescription ParsePictureDescription(WStringView text, int32_t scale_percent) {
   PictureDescription description;
+  const DpiScale scale(scale_percent);
   const std::vector<MarkupAttribute> pairs = ParseQuotedPairs(text, '\'');
   if (pairs.empty()) {
     description.file = WString(text);
@@ -38,11 +32,11 @@ PictureDescription ParsePictureDescription(WStringView text, int32_t scale_perce
     if (NameEquals(pair.name, U16("file"))) {
       description.file = pair.value;
     } else if (NameEquals(pair.name, U16("source"))) {
-      description.source = ParseScaledRect(pair.value, scale_percent);
+      description.source = ParseScaledRect(pair.value, scale);
     } else if (NameEquals(pair.name, U16("dest"))) {
-      description.dest = ParseScaledRect(pair.value, scale_percent);
+      description.dest = ParseScaledRect(pair.value, scale);
     } else if (NameEquals(pair.name, U16("corner"))) {
-      description.corner = ParseScaledRect(pair.value, scale_percent);
+      description.corner = ParseScaledRect(pair.value, scale);
     } else if (NameEquals(pair.name, U16("fade"))) {
       description.fade = static_cast<uint8_t>(std::clamp<int32_t>(ParseInteger(pair.value), 0, 255));
     }
