@@ -1,7 +1,6 @@
 #include "skinui/core/dpi_scale.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace SkinUI {
 
@@ -15,11 +14,6 @@ int64_t ScaleWide(int64_t value, int32_t percent) {
   const int64_t product = value * percent;
   const int64_t half = kWholePercent / 2;
   return (product >= 0 ? product + half : product - half) / kWholePercent;
-}
-
-int32_t Saturate(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -51,7 +45,7 @@ int32_t DpiScale::Scale(int32_t value, bool whole_factor) const {
   if (awareness_ == DpiAwareness::kUnaware) {
     return value;
   }
-  return Saturate(ScaleWide(value, EffectivePercent(whole_factor)));
+  return SaturateToInt32(ScaleWide(value, EffectivePercent(whole_factor)));
 }
 
 UiRect DpiScale::Scale(const UiRect& rect, bool whole_factor) const {
@@ -60,10 +54,10 @@ UiRect DpiScale::Scale(const UiRect& rect, bool whole_factor) const {
   }
   const int32_t percent = EffectivePercent(whole_factor);
   UiRect scaled;
-  scaled.left = Saturate(ScaleWide(rect.left, percent));
-  scaled.top = Saturate(ScaleWide(rect.top, percent));
-  scaled.right = Saturate(scaled.left + ScaleWide(int64_t{rect.right} - rect.left, percent));
-  scaled.bottom = Saturate(scaled.top + ScaleWide(int64_t{rect.bottom} - rect.top, percent));
+  scaled.left = SaturateToInt32(ScaleWide(rect.left, percent));
+  scaled.top = SaturateToInt32(ScaleWide(rect.top, percent));
+  scaled.right = SaturateToInt32(scaled.left + ScaleWide(int64_t{rect.right} - rect.left, percent));
+  scaled.bottom = SaturateToInt32(scaled.top + ScaleWide(int64_t{rect.bottom} - rect.top, percent));
   return scaled;
 }
 

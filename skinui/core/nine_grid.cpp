@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace SkinUI {
 
@@ -52,11 +51,6 @@ UiRect ToRect(const Span& x, const Span& y) {
           static_cast<int32_t>(y.end)};
 }
 
-int32_t Saturate(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace
 
 std::vector<PicturePart> NineGridParts(const UiRect& source, const UiRect& dest, const UiRect& corners) {
@@ -90,7 +84,7 @@ UiRect PictureDestination(const UiRect& control, const std::optional<UiRect>& de
   const int64_t top = int64_t{control.top} + dest->top;
   const int64_t right = std::max(left, std::min(int64_t{control.left} + dest->right, int64_t{control.right}));
   const int64_t bottom = std::max(top, std::min(int64_t{control.top} + dest->bottom, int64_t{control.bottom}));
-  return {Saturate(left), Saturate(top), Saturate(right), Saturate(bottom)};
+  return {SaturateToInt32(left), SaturateToInt32(top), SaturateToInt32(right), SaturateToInt32(bottom)};
 }
 
 UiRect PictureSource(const UiSize& picture, const std::optional<UiRect>& source) {

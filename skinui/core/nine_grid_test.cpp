@@ -7,11 +7,9 @@
 #include <ostream>
 #include <vector>
 
-namespace SkinUI {
+#include "skinui/core/testing/print_geometry.h"
 
-void PrintTo(const UiRect& r, std::ostream* os) {
-  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
-}
+namespace SkinUI {
 
 void PrintTo(const PicturePart& p, std::ostream* os) {
   PrintTo(p.source, os);

@@ -4,14 +4,11 @@
 
 #include <cstdint>
 #include <limits>
-#include <ostream>
 #include <vector>
 
-namespace SkinUI {
+#include "skinui/core/testing/print_geometry.h"
 
-void PrintTo(const UiRect& r, std::ostream* os) {
-  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
-}
+namespace SkinUI {
 
 namespace {
 
