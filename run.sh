@@ -25,7 +25,7 @@ if [ "${BOKRIN_IN_TEST_ENV:-}" != 1 ]; then
     exit 1
   fi
   package=$(ls -t "$build"/packages/bokrin-*.zip | head -n 1)
-  echo "== services up, announcing $(basename "$package")"
+  echo "== serving $(basename "$package") from the local services"
   exec tools/test-env --work "$build/demo" --release-zip "$package" -- \
     env BOKRIN_BUILD_DIR="$build" "$0" "$@"
 fi
