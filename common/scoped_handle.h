@@ -97,3 +97,41 @@ struct SysStringTraits {
   static void Close(Handle h) { SysFreeString(h); }
 };
 using ScopedBstr = ScopedObject<SysStringTraits>;
+
+// GDI objects: fonts, bitmaps, brushes. An object is deleted only after it was selected out of
+// every device context (ScopedSelection), so declare its owner before the selection's.
+struct GdiObjectTraits {
+  using Handle = HGDIOBJ;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DeleteObject(h); }
+};
+using ScopedGdiObject = ScopedObject<GdiObjectTraits>;
+
+// Memory device contexts of CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DeleteDC(h); }
+};
+using ScopedMemoryDc = ScopedObject<MemoryDcTraits>;
+
+// Selects a GDI object into a device context and selects the one it replaced back in at the
+// end of the scope, so that the object can be deleted and the context left as it was found.
+class ScopedSelection {
+ public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~ScopedSelection() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+  }
+  ScopedSelection(const ScopedSelection&) = delete;
+  ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+  // False when the object could not be selected.
+  bool IsValid() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
