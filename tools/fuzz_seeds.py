@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the binary seed corpora of the fuzz targets: zip archives for archive_walk_fuzz and
-entry records for entry_names_fuzz (engine/fuzz_corpus/). The text seeds of the other targets
-are kept as they are. Run it again after changing a seed here; the output is deterministic.
+entry records for entry_names_fuzz (engine/fuzz_corpus/), painting runs for pixel_painter_fuzz
+(skinui/core/fuzz_corpus/). The text seeds of the other targets are kept as they are. Run it again after changing a seed here; the output is deterministic.
 
 usage: fuzz_seeds.py [REPOSITORY_ROOT]
 """
@@ -118,6 +118,70 @@ def entry_name_seeds():
     }
 
 
+# The painter's input, read as pixel_painter_fuzz.cpp reads it: buffer and picture sizes less
+# one, the picture's pixels big-endian, a 16 x 16 coverage mask, then calls. A coordinate byte
+# is the value + 8 (for -8..31) or one of the ends of the 32-bit range.
+PAINT_ENDS = {"max": 255, "min": 254, "max-1": 253, "min+1": 252}
+RED, GREEN, BLUE, BLACK = 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF000000
+PUSH_CLIP, POP_CLIP, FILL, BORDER, PICTURE, COVERAGE = range(6)
+
+
+def coordinate(value):
+    return PAINT_ENDS[value] if isinstance(value, str) else value + 8
+
+
+def paint_rect(*edges):
+    return bytes(coordinate(edge) for edge in edges)
+
+
+def paint_setup(buffer_size, picture_size, pixels):
+    (buffer_width, buffer_height), (picture_width, picture_height) = buffer_size, picture_size
+    return (bytes([buffer_width - 1, buffer_height - 1, picture_width - 1, picture_height - 1]) +
+            b"".join(struct.pack(">I", pixel) for pixel in pixels) + bytes(range(256)))
+
+
+def paint_call(operation, rect, *rest):
+    return bytes([operation]) + paint_rect(*rect) + b"".join(rest)
+
+
+def paint_color(argb):
+    return struct.pack(">I", argb)
+
+
+def picture_call(dest, source, corners, fade, blend):
+    return paint_call(PICTURE, dest, paint_rect(*source), paint_rect(*corners), bytes([fade, 0 if blend else 1]))
+
+
+def painter_seeds():
+    # Red corners, green edges and a blue middle, one pixel wide each side.
+    grid = [RED if (x in (0, 5)) and (y in (0, 5)) else GREEN if x in (0, 5) or y in (0, 5) else BLUE
+            for y in range(6) for x in range(6)]
+    plane = ("min", "min", "max", "max")
+    return {
+        "fill_and_border": paint_setup((16, 12), (2, 2), [RED] * 4) +
+            paint_call(FILL, (1, 1, 10, 8), paint_color(0x80336699)) +
+            paint_call(BORDER, (0, 0, 16, 12), bytes([coordinate(2)]), paint_color(BLACK)),
+        "nine_grid_grown": paint_setup((20, 16), (6, 6), grid) +
+            picture_call((1, 1, 19, 15), (0, 0, 6, 6), (1, 1, 1, 1), 255, False),
+        "nine_grid_shrunk_faded": paint_setup((8, 8), (6, 6), grid) +
+            picture_call((0, 0, 4, 3), (0, 0, 6, 6), (2, 2, 2, 2), 128, True),
+        "copy_at_own_size": paint_setup((12, 10), (6, 6), grid) +
+            picture_call((2, 3, 8, 9), (0, 0, 6, 6), (0, 0, 0, 0), 255, False),
+        "strip_through_window": paint_setup((8, 4), (12, 2), [BLACK | i * 0x101010 for i in range(24)]) +
+            picture_call((-3, 0, 9, 2), (0, 0, 12, 2), (0, 0, 0, 0), 255, False),
+        "coverage_in_clips": paint_setup((16, 16), (1, 1), [RED]) +
+            paint_call(PUSH_CLIP, (2, 2, 14, 14)) + paint_call(PUSH_CLIP, (-8, 4, 10, "max")) +
+            paint_call(COVERAGE, (0, 0, 16, 16), paint_color(BLACK)) + paint_call(POP_CLIP, (0, 0, 0, 0)) +
+            paint_call(COVERAGE, (3, 3, 9, 9), paint_color(0x80FFFFFF)),
+        "hostile_rectangles": paint_setup((10, 10), (4, 4), [0x80402010] * 16) +
+            paint_call(FILL, plane, paint_color(0x40FF0000)) +
+            paint_call(BORDER, plane, bytes([coordinate("max")]), paint_color(GREEN)) +
+            picture_call(("min+1", "min", "max", "max-1"), plane, ("max", "max", "max", "max"), 200, True) +
+            picture_call((9, 9, "min", "min"), (0, 0, 4, 4), (0, 0, 0, 0), 255, False) +
+            paint_call(COVERAGE, ("max-1", "max-1", "max", "max"), paint_color(BLACK)),
+    }
+
+
 def write(folder, seeds):
     os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
@@ -129,6 +193,7 @@ def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
     write(os.path.join(root, "engine", "fuzz_corpus", "archive_walk_fuzz"), archive_seeds())
     write(os.path.join(root, "engine", "fuzz_corpus", "entry_names_fuzz"), entry_name_seeds())
+    write(os.path.join(root, "skinui", "core", "fuzz_corpus", "pixel_painter_fuzz"), painter_seeds())
 
 
 if __name__ == "__main__":
