@@ -84,3 +84,35 @@ String16 Utf8ToString16(const char* text) {
 }
 
 String16 Utf8ToString16(const String8& text) { return Utf8ToString16(text.CStr()); }
+
+std::string Utf16ToUtf8(const Utf16Char* units, size_t count) {
+  std::string out;
+  out.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t code = static_cast<uint16_t>(units[i]);
+    const bool lead = code >= 0xD800 && code <= 0xDBFF;
+    const uint32_t next = i + 1 < count ? static_cast<uint16_t>(units[i + 1]) : 0;
+    if (lead && next >= 0xDC00 && next <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
+      ++i;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = kReplacement;
+    }
+    if (code < 0x80) {
+      out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return out;
+}

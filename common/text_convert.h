@@ -13,6 +13,8 @@ size_t Utf8CharCount(const char* text);
 // zero is dropped, and nothing past the terminator is ever read.
 String16 Utf8ToString16(const char* text);
 String16 Utf8ToString16(const String8& text);
+// `count` units (zeros included) as UTF-8; a surrogate without its partner becomes U+FFFD.
+std::string Utf16ToUtf8(const Utf16Char* units, size_t count);
 
 #ifdef _WIN32
 // How String16ToAnsi asks WideCharToMultiByte to convert into `code_page`.

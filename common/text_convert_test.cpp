@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -64,6 +65,35 @@ TEST(Utf8Test, NothingToDecodeGivesTheSharedEmptyString) {
     EXPECT_TRUE(result.SharesWith(String16()));
   }
   EXPECT_TRUE(Utf8ToString16(String8()).SharesWith(String16()));
+}
+
+const struct Utf16Case {
+  const char* name;
+  std::vector<uint16_t> units;
+  std::string utf8;
+} kUtf16Cases[] = {
+    {"empty", {}, ""},
+    {"ascii", {'a', '/', 'B'}, "a/B"},
+    {"zero unit kept", {'a', 0, 'b'}, std::string("a\0b", 3)},
+    {"two bytes", {0xE9}, "\xC3\xA9"},
+    {"largest two bytes", {0x7FF}, "\xDF\xBF"},
+    {"smallest three bytes", {0x800}, "\xE0\xA0\x80"},
+    {"chinese", {0x4E2D, 0x6587}, "\xE4\xB8\xAD\xE6\x96\x87"},
+    {"largest three bytes", {0xFFFF}, "\xEF\xBF\xBF"},
+    {"pair", {0xD83D, 0xDE00}, "\xF0\x9F\x98\x80"},
+    {"last code point", {0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF"},
+    {"lead at the end", {'a', 0xD83D}, "a\xEF\xBF\xBD"},
+    {"lead before a non-trail", {0xD83D, 'z'}, "\xEF\xBF\xBDz"},
+    {"trail alone", {0xDE00, 'z'}, "\xEF\xBF\xBDz"},
+    {"two leads then trail", {0xD83D, 0xD83D, 0xDE00}, "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+};
+
+TEST(Utf16ToUtf8Test, Encodes) {
+  for (const Utf16Case& c : kUtf16Cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<Utf16Char> units(c.units.begin(), c.units.end());
+    EXPECT_EQ(Utf16ToUtf8(units.data(), units.size()), c.utf8);
+  }
 }
 
 }  // namespace

@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/memory_archive_file.h"
 #include "common/testing/fuzz_check.h"
 #include "engine/archive_walk.h"
 #include "engine/testing/entry_name_checks.h"
-#include "engine/testing/memory_archive_file.h"
 
 namespace {
 

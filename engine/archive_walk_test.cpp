@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/testing/memory_archive_file.h"
+#include "common/memory_archive_file.h"
 #include "engine/testing/zip_writer.h"
 
 namespace {

@@ -43,17 +43,56 @@ std::string RawDeflate(const std::string& data) {
   return out;
 }
 
+// The traditional PKWARE cipher: three keys stirred by every plain byte. The 12-byte header in
+// front of the data ends in the CRC's high byte, which readers may check the password by.
+class TraditionalCipher {
+ public:
+  explicit TraditionalCipher(const std::string& password) {
+    for (char ch : password) Update(static_cast<unsigned char>(ch));
+  }
+
+  std::string Encrypt(const std::string& data, uint32_t crc) {
+    std::string plain(11, '\x5A');
+    plain.push_back(static_cast<char>(crc >> 24));
+    plain += data;
+    std::string out;
+    out.reserve(plain.size());
+    for (char ch : plain) {
+      const uint32_t temp = keys_[2] | 2;
+      out.push_back(static_cast<char>(ch ^ static_cast<char>(((temp * (temp ^ 1)) >> 8) & 0xFF)));
+      Update(static_cast<unsigned char>(ch));
+    }
+    return out;
+  }
+
+ private:
+  static uint32_t Crc(uint32_t crc, unsigned char byte) {
+    return static_cast<uint32_t>(get_crc_table()[(crc ^ byte) & 0xFF]) ^ (crc >> 8);
+  }
+  void Update(unsigned char byte) {
+    keys_[0] = Crc(keys_[0], byte);
+    keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813 + 1;
+    keys_[2] = Crc(keys_[2], static_cast<unsigned char>(keys_[1] >> 24));
+  }
+
+  uint32_t keys_[3] = {0x12345678, 0x23456789, 0x34567890};
+};
+
 }  // namespace
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
   constexpr uint32_t kUtf8NameFlag = 0x0800;
+  constexpr uint32_t kEncryptedFlag = 0x0001;
   std::string archive;
   std::string directory;
   for (const ZipEntrySpec& entry : entries) {
-    const std::string stored = entry.deflate ? RawDeflate(entry.data) : entry.data;
     uint32_t crc = static_cast<uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
     if (entry.wrong_crc) crc ^= 0x5A5A5A5A;
+    const std::string packed = entry.deflate ? RawDeflate(entry.data) : entry.data;
+    const std::string stored =
+        entry.password.empty() ? packed : TraditionalCipher(entry.password).Encrypt(packed, crc);
+    const uint32_t flags = kUtf8NameFlag | (entry.password.empty() ? 0 : kEncryptedFlag);
     const uint32_t method = entry.deflate ? 8 : 0;
     const uint32_t size =
         static_cast<uint32_t>(entry.announced_size >= 0 ? entry.announced_size : static_cast<int64_t>(entry.data.size()));
@@ -62,7 +101,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
 
     Put32(&archive, 0x04034B50);
     Put16(&archive, 20);
-    Put16(&archive, kUtf8NameFlag);
+    Put16(&archive, flags);
     Put16(&archive, method);
     Put32(&archive, entry.dos_date_time);  // time, then date
     Put32(&archive, crc);
@@ -75,7 +114,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     Put32(&directory, 0x02014B50);
     Put16(&directory, entry.version_made_by);
     Put16(&directory, 20);
-    Put16(&directory, kUtf8NameFlag);
+    Put16(&directory, flags);
     Put16(&directory, method);
     Put32(&directory, entry.dos_date_time);
     Put32(&directory, crc);

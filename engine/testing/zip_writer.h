@@ -1,7 +1,7 @@
 #pragma once
-// For extraction tests: builds zip archives in memory with exactly the fields a test wants
-// (made-by system, external attributes, DOS time, extra field, a wrong CRC), so that no
-// binary archive needs to live in the repository.
+// For extraction and skin tests: builds zip archives in memory with exactly the fields a test
+// wants (made-by system, external attributes, DOS time, extra field, a wrong CRC, encryption),
+// so that no binary archive needs to live in the repository.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,6 +17,7 @@ struct ZipEntrySpec {
   std::vector<unsigned char> extra;     // written to the local and the central header
   bool wrong_crc = false;
   int64_t announced_size = -1;  // when not negative: the uncompressed size stored instead of the data's
+  std::string password;  // when not empty: the stored data encrypted the traditional (PKWARE) way
 };
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries);

@@ -1,4 +1,4 @@
-#include "engine/testing/memory_archive_file.h"
+#include "common/memory_archive_file.h"
 
 #include <cstring>
 

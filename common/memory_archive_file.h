@@ -1,7 +1,8 @@
 #pragma once
-// minizip file functions over bytes in memory, so that archives built by tests and fuzz inputs
-// are read without a file system. The bytes stay the caller's and must outlive the object.
-// One stream may be open at a time, which is all an archive walk asks for.
+// minizip file functions over bytes in memory, so that an archive held in memory (a skin built
+// into the program, an archive built by a test, a fuzz input) is read without a file system.
+// The bytes stay the caller's and must outlive the object. One stream may be open at a time,
+// which is all one open archive asks for.
 #include <minizip/ioapi.h>
 
 #include <cstddef>
