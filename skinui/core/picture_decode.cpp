@@ -19,6 +19,30 @@ constexpr int kChannels = 4;
 
 uint8_t Premultiplied(uint8_t colour, uint8_t alpha) { return static_cast<uint8_t>((colour * alpha + 127) / 255); }
 
+// stb_image 2.27 copies a JPEG Huffman table into room for 256 codes without checking how many
+// the file declares, and more overrun it. So every table is checked here first: wherever the
+// bytes FF C4 stand, the decoder may take them for a table segment, and they are read as one.
+// A file that holds such bytes in other data may be refused by chance; no table goes unchecked.
+// Only JPEG files (which start with FF) are looked at, so that no PNG data is misread.
+bool HuffmanTablesFit(const uint8_t* data, size_t size) {
+  if (size == 0 || data[0] != 0xFF) return true;
+  // Past the end the decoder reads zeros.
+  const auto byte = [data, size](size_t at) -> size_t { return at < size ? data[at] : 0; };
+  for (size_t at = 0; at + 1 < size; ++at) {
+    if (data[at] != 0xFF || data[at + 1] != 0xC4) continue;
+    const size_t end = at + 2 + (byte(at + 2) << 8 | byte(at + 3));
+    for (size_t table = at + 4; table < end && table < size;) {
+      const size_t kind = byte(table);
+      if ((kind >> 4) > 1 || (kind & 15) > 3) break;  // the decoder gives up at such a table
+      size_t codes = 0;
+      for (size_t length = 1; length <= 16; ++length) codes += byte(table + length);
+      if (codes > 256) return false;
+      table += 17 + codes;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool PictureSizeAllowed(int64_t width, int64_t height) {
@@ -35,7 +59,9 @@ bool DecodePicture(const void* data, size_t size, DecodedPicture* picture) {
   int width = 0;
   int height = 0;
   int channels = 0;
-  if (stbi_info_from_memory(bytes, length, &width, &height, &channels) == 0 || !PictureSizeAllowed(width, height)) {
+  // Reading the header takes in the tables that come before the frame, so they are checked first.
+  if (!HuffmanTablesFit(bytes, size) || stbi_info_from_memory(bytes, length, &width, &height, &channels) == 0 ||
+      !PictureSizeAllowed(width, height)) {
     return false;
   }
   int decoded_width = 0;

@@ -139,6 +139,16 @@ TEST(PictureDecodeTest, JpegIsOpaque) {
   }
 }
 
+// `jpeg` with its first Huffman table declaring 300 codes of 15 and 16 bits, more than the
+// 256 byte values that a table can give codes to.
+std::string WithOversizeHuffmanTable(std::string jpeg) {
+  const size_t counts = jpeg.find("\xFF\xC4") + 5;  // after the marker, the length and the table's class
+  for (size_t length = 0; length < 16; ++length) jpeg[counts + length] = 0;
+  jpeg[counts + 14] = static_cast<char>(150);
+  jpeg[counts + 15] = static_cast<char>(150);
+  return jpeg;
+}
+
 TEST(PictureDecodeTest, RefusesWhatIsNoWholePicture) {
   const std::string png = Png(4, 4, 4, Pixels(4 * 4 * 4, 200));
   const std::string jpeg = Jpeg(8, 8, Pixels(8 * 8 * 3, 90));
@@ -154,6 +164,7 @@ TEST(PictureDecodeTest, RefusesWhatIsNoWholePicture) {
       {"PNG without data", GreyHeader(4, 4) + Chunk("IEND", "")},
       {"PNG of zero width", BlackPng(0, 4)},
       {"JPEG cut before its frame", jpeg.substr(0, 20)},
+      {"JPEG Huffman table of more than 256 codes", WithOversizeHuffmanTable(jpeg)},
       {"BMP, a format skins do not use", Bmp(2, 2, Pixels(2 * 2 * 3, 9))},
   };
   for (const auto& c : kCases) {
