@@ -135,3 +135,28 @@ class ScopedSelection {
   HDC dc_;
   HGDIOBJ previous_;
 };
+
+// Modules loaded at run time for a function that older systems lack.
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { FreeLibrary(h); }
+};
+using ScopedLibrary = ScopedObject<LibraryTraits>;
+
+// A window's device context (the screen's for no window), released to the window it came from.
+class ScopedGetDc {
+ public:
+  explicit ScopedGetDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~ScopedGetDc() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  ScopedGetDc(const ScopedGetDc&) = delete;
+  ScopedGetDc& operator=(const ScopedGetDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
