@@ -1,0 +1,112 @@
+#include "skinui/control/uibutton.h"
+
+#include "skinui/core/paint_context.h"
+#include "skinui/core/rect_convert.h"
+#include "skinui/core/uimanager.h"
+
+namespace SkinUI {
+
+CButtonUI::CButtonUI() { m_align = HorizontalAlign::kCenter; }
+
+const wchar_t* CButtonUI::GetClass() const { return L"ButtonUI"; }
+
+void CButtonUI::SetEnabled(bool enabled) {
+  if (!enabled) {
+    m_bHot = false;
+    m_bPushed = false;
+  }
+  CLabelUI::SetEnabled(enabled);
+}
+
+void CButtonUI::SetAttribute(WStringView name, WStringView value) {
+  if (NameEquals(name, L"normalimage")) {
+    m_sNormalImage = CSkinString(value);
+  } else if (NameEquals(name, L"hotimage")) {
+    m_sHotImage = CSkinString(value);
+  } else if (NameEquals(name, L"pushedimage")) {
+    m_sPushedImage = CSkinString(value);
+  } else if (NameEquals(name, L"hotbkcolor")) {
+    m_dwHotBkColor = ParseColor(value);
+  } else {
+    CLabelUI::SetAttribute(name, value);
+  }
+}
+
+bool CButtonUI::Activate() {
+  if (!IsVisible() || !IsEnabled() || m_pManager == nullptr) return false;
+  m_pManager->SendNotify(this, L"click");
+  return true;
+}
+
+void CButtonUI::SetHot(bool hot) {
+  if (m_bHot == hot) return;
+  m_bHot = hot;
+  Invalidate();
+}
+
+void CButtonUI::DoEvent(TEventUI& event) {
+  if (!IsEnabled()) {
+    CLabelUI::DoEvent(event);
+    return;
+  }
+  switch (event.type) {
+    case EventType::kMouseEnter:
+      SetHot(true);
+      return;
+    case EventType::kMouseLeave:
+      SetHot(false);
+      return;
+    case EventType::kButtonDown:
+    case EventType::kDoubleClick:
+      if (PointIn(m_rcItem, event.mousePoint)) {
+        m_bPushed = true;
+        Invalidate();
+      }
+      return;
+    case EventType::kMouseMove:
+      // While pressed, the button looks pressed only with the mouse over it.
+      if (m_bPushed) SetHot(PointIn(m_rcItem, event.mousePoint));
+      return;
+    case EventType::kButtonUp:
+      if (m_bPushed) {
+        m_bPushed = false;
+        Invalidate();
+        if (PointIn(m_rcItem, event.mousePoint)) Activate();
+      }
+      return;
+    case EventType::kKeyDown:
+      if (m_bKeyboardEnabled && (event.wParam == VK_SPACE || event.wParam == VK_RETURN)) {
+        Activate();
+        return;
+      }
+      break;
+    case EventType::kSetFocus:
+    case EventType::kKillFocus:
+      Invalidate();
+      return;
+    default:
+      break;
+  }
+  CLabelUI::DoEvent(event);
+}
+
+void CButtonUI::PaintBkColor(PaintContext& context) {
+  if (m_bHot && !m_bPushed && m_dwHotBkColor != 0) {
+    context.FillColor(m_rcItem, m_dwHotBkColor);
+  } else {
+    CLabelUI::PaintBkColor(context);
+  }
+}
+
+void CButtonUI::PaintStatusImage(PaintContext& context) {
+  const CSkinString* picture = &m_sNormalImage;
+  if (m_bPushed && m_bHot) {
+    picture = &m_sPushedImage;
+  } else if (m_bHot) {
+    picture = &m_sHotImage;
+  }
+  if (picture->empty()) picture = &m_sNormalImage;
+  if (!picture->empty()) context.DrawPicture(m_rcItem, *picture);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,57 @@
+#include "skinui/control/uiprogress.h"
+
+#include "skinui/core/nine_grid.h"
+#include "skinui/core/paint_context.h"
+#include "skinui/core/rect_convert.h"
+
+namespace SkinUI {
+
+namespace {
+
+constexpr int kSliderDefaultHeight = 12;
+
+}  // namespace
+
+CProgressUI::CProgressUI() { m_align = HorizontalAlign::kCenter; }
+
+const wchar_t* CProgressUI::GetClass() const { return L"ProgressUI"; }
+
+void CProgressUI::SetMinValue(int min) {
+  m_nMin = min;
+  Invalidate();
+}
+
+void CProgressUI::SetMaxValue(int max) {
+  m_nMax = max;
+  Invalidate();
+}
+
+void CProgressUI::SetValue(int value) {
+  if (m_nValue == value) return;
+  m_nValue = value;
+  Invalidate();
+}
+
+void CProgressUI::SetAttribute(WStringView name, WStringView value) {
+  if (NameEquals(name, L"min")) {
+    SetMinValue(ParseInteger(value));
+  } else if (NameEquals(name, L"max")) {
+    SetMaxValue(ParseInteger(value));
+  } else if (NameEquals(name, L"value")) {
+    SetValue(ParseInteger(value));
+  } else {
+    CLabelUI::SetAttribute(name, value);
+  }
+}
+
+void CProgressUI::PaintForeImage(PaintContext& context) {
+  if (m_sForeImage.empty()) return;
+  const RECT filled = ToRECT(ProgressFillRect(ToUiRect(m_rcItem), m_nValue, m_nMin, m_nMax));
+  if (filled.right > filled.left) context.DrawPicture(filled, m_sForeImage);
+}
+
+CSliderUI::CSliderUI() { m_layout.SetHeight(kSliderDefaultHeight); }
+
+const wchar_t* CSliderUI::GetClass() const { return L"SliderUI"; }
+
+}  // namespace SkinUI

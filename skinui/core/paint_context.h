@@ -1,0 +1,39 @@
+#pragma once
+// What a control paints with: one frame of premultiplied 32-bit pixels, the part of it being
+// repainted, and the window's pictures and fonts. Every call draws only inside the area being
+// painted.
+#include <windows.h>
+
+#include "skinui/core/pixel_painter.h"
+#include "skinui/core/uidefine.h"
+
+namespace SkinUI {
+
+class CSkinManagerUI;
+
+class PaintContext {
+ public:
+  PaintContext(CSkinManagerUI& manager, const PixelView& target, const RECT& paint_area);
+
+  const RECT& PaintArea() const { return m_paintArea; }
+  bool Intersects(const RECT& rect) const;
+
+  // `argb` as the skin writes colours, 0xAARRGGBB; a colour of alpha 0 draws nothing.
+  void FillColor(const RECT& rect, DWORD argb);
+  // A frame `width` pixels wide inside `rect`.
+  void DrawBorder(const RECT& rect, int width, DWORD argb);
+  // A picture description drawn for a control at `control`: only where its destination meets
+  // the control. Nothing (and false) when the picture is missing.
+  bool DrawPicture(const RECT& control, const CSkinString& description);
+  // Text in the font of `font_id` (the default font for an unknown id) with DrawText's format
+  // flags, clipped to `rect`.
+  void DrawText(const RECT& rect, const CSkinString& text, int font_id, DWORD argb, UINT format);
+
+ private:
+  CSkinManagerUI& m_manager;
+  PixelPainter m_painter;
+  RECT m_paintArea;
+  PixelPainter::ClipScope m_paintClip;
+};
+
+}  // namespace SkinUI

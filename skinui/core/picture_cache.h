@@ -1,0 +1,45 @@
+#pragma once
+// The pictures of one window: decoded once per name and kept, and the picture descriptions of
+// its controls parsed once per text at the window's scale, with the file name of the
+// display-scale variant where the skin has one. A new scale drops both.
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "common/utf16.h"
+#include "skinui/core/picture_decode.h"
+#include "skinui/core/picture_description.h"
+#include "skinui/core/pixel_painter.h"
+
+namespace SkinUI {
+
+// A decoded picture as the painter reads it.
+ConstPixelView PictureView(const DecodedPicture& picture);
+
+// Reads and decodes the picture of a name; nothing when it cannot be read or decoded.
+using PictureLoader = std::function<std::optional<DecodedPicture>(const WString& name)>;
+
+class PictureCache {
+ public:
+  explicit PictureCache(PictureLoader loader) : m_loader(std::move(loader)) {}
+
+  // The decoded picture, loaded on first use. A name that failed once is not tried again
+  // until the cache is cleared, so a missing picture costs nothing per frame.
+  const DecodedPicture* Get(const WString& name);
+
+  // The description parsed at `scale_percent`, its rectangles scaled; away from 100 percent its
+  // file names the variant for the scale when that picture loads, and otherwise the picture as
+  // written.
+  const PictureDescription& Describe(const WString& text, int32_t scale_percent);
+
+  void Clear();
+
+ private:
+  PictureLoader m_loader;
+  std::map<WString, std::unique_ptr<DecodedPicture>> m_pictures;  // null: failed to load
+  std::map<WString, PictureDescription> m_descriptions;
+  int32_t m_descriptionScale = 100;
+};
+
+}  // namespace SkinUI

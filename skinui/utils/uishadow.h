@@ -1,0 +1,53 @@
+#pragma once
+// The drop shadow of a top-level window: a layered, click-through pop-up owned by the window,
+// kept directly below it and as large as the window plus the shadow size on every side, filled
+// with the shadow picture drawn as a nine-grid.
+#include <windows.h>
+
+#include "skinui/core/uidefine.h"
+
+namespace SkinUI {
+
+class CSkinManagerUI;
+
+class CShadowUI {
+ public:
+  CShadowUI() = default;
+  ~CShadowUI();
+  CShadowUI(const CShadowUI&) = delete;
+  CShadowUI& operator=(const CShadowUI&) = delete;
+
+  // What the skin asks for; out-of-range values leave the earlier ones.
+  void ShowShadow(bool show) { m_bEnabled = show; }
+  bool IsShowShadow() const { return m_bEnabled; }
+  void SetImage(const CSkinString& picture) { m_sImage = picture; }
+  // From -35 to 35 pixels; not scaled.
+  bool SetSize(int size);
+  // Nine-grid margins of the picture in its own pixels; none may be negative.
+  bool SetCorner(const RECT& corner);
+
+  // Creates the shadow window for the manager's window and starts following it.
+  void Create(CSkinManagerUI* manager);
+  HWND GetWindow() const { return m_hWnd; }
+
+ private:
+  static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Update();
+  void Restack();
+  void Show(bool show);
+
+  bool m_bEnabled = false;
+  CSkinString m_sImage;
+  int m_nSize = 0;
+  RECT m_rcCorner{};
+
+  CSkinManagerUI* m_pManager = nullptr;
+  HWND m_hWnd = nullptr;
+  HWND m_hParent = nullptr;
+  WNDPROC m_pPreviousProc = nullptr;
+  SIZE m_szLast{};
+  bool m_bUpdatePending = false;
+};
+
+}  // namespace SkinUI
