@@ -98,6 +98,14 @@ void CSkinManagerUI::ReleaseControls() {
     if (m_hWnd != nullptr) ::KillTimer(m_hWnd, timer.native_id);
   }
   m_timers.clear();
+  if (m_pRoot) {
+    // Pages are notifiers and filters of their window; none may be called once it is gone.
+    // (A control's destructor cannot tell: by then it is no longer a page.)
+    m_pRoot->VisitTree([this](CControlUI& control) {
+      if (auto* notifier = dynamic_cast<INotifyUI*>(&control)) RemoveNotifier(notifier);
+      if (auto* filter = dynamic_cast<IMessageFilterUI*>(&control)) RemovePreMessageFilter(filter);
+    });
+  }
   // The tree goes first: its controls still tell the manager that they go.
   m_pRoot.reset();
   m_names.clear();
