@@ -41,8 +41,19 @@ bool PaintContext::DrawPicture(const RECT& control, const CSkinString& descripti
   const UiRect dest = PictureDestination(ToUiRect(control), Given(picture_description.dest));
   const bool blend = picture->has_transparency || m_manager.IsLayered() || picture_description.fade < 255;
   PixelPainter::ClipScope clip(m_painter, ToUiRect(control));
-  m_painter.DrawPicture(PictureView(*picture), source, dest, picture_description.corner, picture_description.fade,
-                        blend);
+  const bool stretched = source.Width() != dest.Width() || source.Height() != dest.Height();
+  const PixelBuffer* scaled =
+      stretched && !dest.IsEmpty()
+          ? pictures.Scaled(picture_description.file, *picture, source, picture_description.corner,
+                            {dest.Width(), dest.Height()})
+          : nullptr;
+  if (scaled != nullptr) {
+    m_painter.DrawPicture(scaled->View(), {0, 0, scaled->Width(), scaled->Height()}, dest, {},
+                          picture_description.fade, blend);
+  } else {
+    m_painter.DrawPicture(PictureView(*picture), source, dest, picture_description.corner,
+                          picture_description.fade, blend);
+  }
   return true;
 }
 

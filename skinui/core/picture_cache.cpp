@@ -1,5 +1,7 @@
 #include "skinui/core/picture_cache.h"
 
+#include <tuple>
+
 namespace SkinUI {
 
 ConstPixelView PictureView(const DecodedPicture& picture) {
@@ -30,9 +32,45 @@ const PictureDescription& PictureCache::Describe(const WString& text, int32_t sc
   return m_descriptions.emplace(text, std::move(description)).first->second;
 }
 
+namespace {
+
+// The stretched pictures of a window are a few window-sized ones at most: 16 million pixels
+// (64 MiB) hold the installing page's strip at 200 percent with room to spare. Beyond that the
+// cache starts over rather than grow.
+constexpr int64_t kScaledPixelBudget = int64_t{16} << 20;
+
+auto Tie(const UiRect& r) { return std::tie(r.left, r.top, r.right, r.bottom); }
+
+}  // namespace
+
+bool PictureCache::ScaledKey::operator<(const ScaledKey& other) const {
+  return std::forward_as_tuple(file, Tie(source), Tie(corners), size.cx, size.cy) <
+         std::forward_as_tuple(other.file, Tie(other.source), Tie(other.corners), other.size.cx, other.size.cy);
+}
+
+const PixelBuffer* PictureCache::Scaled(const WString& file, const DecodedPicture& picture, const UiRect& source,
+                                        const UiRect& corners, const UiSize& size) {
+  const int64_t pixels = int64_t{size.cx} * size.cy;
+  if (size.cx <= 0 || size.cy <= 0 || pixels > kScaledPixelBudget / 4) return nullptr;
+  ScaledKey key{file, source, corners, size};
+  const auto found = m_scaled.find(key);
+  if (found != m_scaled.end()) return &found->second;
+  if (m_scaledPixels + pixels > kScaledPixelBudget) {
+    m_scaled.clear();
+    m_scaledPixels = 0;
+  }
+  PixelBuffer scaled(size.cx, size.cy);
+  PixelPainter painter(scaled.View());
+  painter.DrawPicture(PictureView(picture), source, {0, 0, size.cx, size.cy}, corners, 255, false);
+  m_scaledPixels += pixels;
+  return &m_scaled.emplace(std::move(key), std::move(scaled)).first->second;
+}
+
 void PictureCache::Clear() {
   m_pictures.clear();
   m_descriptions.clear();
+  m_scaled.clear();
+  m_scaledPixels = 0;
 }
 
 }  // namespace SkinUI

@@ -33,13 +33,31 @@ class PictureCache {
   // written.
   const PictureDescription& Describe(const WString& text, int32_t scale_percent);
 
+  // `source` of the picture named `file` drawn into `size` pixels with the nine-grid `corners`,
+  // made once and kept while it is asked for at that size: a stretched picture that a window
+  // shows every frame (a strip that moves, a plate behind a button) then costs a copy per frame
+  // rather than a resampling. Null when it would not fit into what the cache keeps; the caller
+  // then draws from the picture itself.
+  const PixelBuffer* Scaled(const WString& file, const DecodedPicture& picture, const UiRect& source,
+                            const UiRect& corners, const UiSize& size);
+
   void Clear();
 
  private:
+  struct ScaledKey {
+    WString file;
+    UiRect source;
+    UiRect corners;
+    UiSize size;
+    bool operator<(const ScaledKey& other) const;
+  };
+
   PictureLoader m_loader;
   std::map<WString, std::unique_ptr<DecodedPicture>> m_pictures;  // null: failed to load
   std::map<WString, PictureDescription> m_descriptions;
   int32_t m_descriptionScale = 100;
+  std::map<ScaledKey, PixelBuffer> m_scaled;
+  int64_t m_scaledPixels = 0;
 };
 
 }  // namespace SkinUI

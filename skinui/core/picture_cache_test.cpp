@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "skinui/core/testing/print_geometry.h"
@@ -80,6 +82,48 @@ TEST(PictureCacheTest, DescriptionsAreParsedAgainForANewScale) {
   PictureCache cache(loader.Loader());
   EXPECT_EQ(cache.Describe(U16("file='a.png' dest='1,2,3,4'"), 100).dest, (UiRect{1, 2, 3, 4}));
   EXPECT_EQ(cache.Describe(U16("file='a.png' dest='1,2,3,4'"), 300).dest, (UiRect{3, 6, 9, 12}));
+}
+
+}  // namespace
+}  // namespace SkinUI
+
+namespace SkinUI {
+namespace {
+
+// A picture of these premultiplied pixels, in a block the decoder's deleter frees.
+DecodedPicture PictureOf(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+  DecodedPicture picture;
+  picture.pixels.reset(static_cast<uint8_t*>(std::malloc(pixels.size() * sizeof(uint32_t))));
+  std::memcpy(picture.pixels.get(), pixels.data(), pixels.size() * sizeof(uint32_t));
+  picture.width = width;
+  picture.height = height;
+  return picture;
+}
+
+TEST(ScaledPictureTest, IsMadeOnceForASizeAndMatchesTheStretchedPicture) {
+  PictureCache cache([](const WString&) { return std::optional<DecodedPicture>(); });
+  const DecodedPicture picture = PictureOf(2, 1, {0xFFFF0000, 0xFF0000FF});
+  const PixelBuffer* scaled = cache.Scaled(U16("p.png"), picture, {0, 0, 2, 1}, {}, {4, 2});
+  ASSERT_NE(scaled, nullptr);
+  ASSERT_EQ(scaled->Width(), 4);
+  ASSERT_EQ(scaled->Height(), 2);
+  EXPECT_EQ(scaled->At(0, 1), 0xFFFF0000u);
+  EXPECT_EQ(scaled->At(3, 0), 0xFF0000FFu);
+  EXPECT_EQ(cache.Scaled(U16("p.png"), picture, {0, 0, 2, 1}, {}, {4, 2}), scaled);
+
+  const PixelBuffer* other_size = cache.Scaled(U16("p.png"), picture, {0, 0, 2, 1}, {}, {6, 2});
+  ASSERT_NE(other_size, nullptr);
+  EXPECT_EQ(other_size->Width(), 6);
+  const PixelBuffer* other_source = cache.Scaled(U16("p.png"), picture, {1, 0, 2, 1}, {}, {4, 2});
+  ASSERT_NE(other_source, nullptr);
+  EXPECT_EQ(other_source->At(0, 0), 0xFF0000FFu);
+}
+
+TEST(ScaledPictureTest, RefusesSizesBeyondWhatItKeeps) {
+  PictureCache cache([](const WString&) { return std::optional<DecodedPicture>(); });
+  const DecodedPicture picture = PictureOf(1, 1, {0xFFFFFFFF});
+  EXPECT_EQ(cache.Scaled(U16("p.png"), picture, {0, 0, 1, 1}, {}, {0, 5}), nullptr);
+  EXPECT_EQ(cache.Scaled(U16("p.png"), picture, {0, 0, 1, 1}, {}, {1 << 20, 1 << 20}), nullptr);
 }
 
 }  // namespace
