@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/zip_cipher.h"
+
 namespace {
 
 void Put16(std::string* out, uint32_t value) {
@@ -43,40 +45,15 @@ std::string RawDeflate(const std::string& data) {
   return out;
 }
 
-// The traditional PKWARE cipher: three keys stirred by every plain byte. The 12-byte header in
-// front of the data ends in the CRC's high byte, which readers may check the password by.
-class TraditionalCipher {
- public:
-  explicit TraditionalCipher(const std::string& password) {
-    for (char ch : password) Update(static_cast<unsigned char>(ch));
-  }
-
-  std::string Encrypt(const std::string& data, uint32_t crc) {
-    std::string plain(11, '\x5A');
-    plain.push_back(static_cast<char>(crc >> 24));
-    plain += data;
-    std::string out;
-    out.reserve(plain.size());
-    for (char ch : plain) {
-      const uint32_t temp = keys_[2] | 2;
-      out.push_back(static_cast<char>(ch ^ static_cast<char>(((temp * (temp ^ 1)) >> 8) & 0xFF)));
-      Update(static_cast<unsigned char>(ch));
-    }
-    return out;
-  }
-
- private:
-  static uint32_t Crc(uint32_t crc, unsigned char byte) {
-    return static_cast<uint32_t>(get_crc_table()[(crc ^ byte) & 0xFF]) ^ (crc >> 8);
-  }
-  void Update(unsigned char byte) {
-    keys_[0] = Crc(keys_[0], byte);
-    keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813 + 1;
-    keys_[2] = Crc(keys_[2], static_cast<unsigned char>(keys_[1] >> 24));
-  }
-
-  uint32_t keys_[3] = {0x12345678, 0x23456789, 0x34567890};
-};
+// An entry's data enciphered: the 12-byte header in front of it ends in the CRC's high byte,
+// which readers may check the password by.
+std::string Encrypt(const std::string& password, const std::string& data, uint32_t crc) {
+  std::string out(11, '\x5A');
+  out.push_back(static_cast<char>(crc >> 24));
+  out += data;
+  ZipCipher(password).Encrypt(reinterpret_cast<unsigned char*>(&out[0]), out.size());
+  return out;
+}
 
 }  // namespace
 
@@ -91,7 +68,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     if (entry.wrong_crc) crc ^= 0x5A5A5A5A;
     const std::string packed = entry.deflate ? RawDeflate(entry.data) : entry.data;
     const std::string stored =
-        entry.password.empty() ? packed : TraditionalCipher(entry.password).Encrypt(packed, crc);
+        entry.password.empty() ? packed : Encrypt(entry.password, packed, crc);
     const uint32_t flags = kUtf8NameFlag | (entry.password.empty() ? 0 : kEncryptedFlag);
     const uint32_t method = entry.deflate ? 8 : 0;
     const uint32_t size =

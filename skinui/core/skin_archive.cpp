@@ -11,6 +11,7 @@
 
 #include "common/memory_archive_file.h"
 #include "common/text_convert.h"
+#include "common/zip_cipher.h"
 
 namespace SkinUI {
 
@@ -32,35 +33,6 @@ constexpr int kIgnoreCase = 2;
 constexpr uLong kEncryptedFlag = 1;
 constexpr size_t kCipherHeaderBytes = 12;
 constexpr size_t kChunkBytes = 16384;
-
-// The traditional PKWARE cipher, which minizip as built here (NOUNCRYPT) leaves out: three keys
-// stirred by the password and then by every deciphered byte.
-class TraditionalDecipher {
- public:
-  explicit TraditionalDecipher(const std::string& password) {
-    for (char ch : password) Update(static_cast<unsigned char>(ch));
-  }
-
-  void Decipher(unsigned char* data, size_t size) {
-    for (size_t i = 0; i < size; ++i) {
-      const uint32_t temp = keys_[2] | 2;
-      data[i] ^= static_cast<unsigned char>((temp * (temp ^ 1)) >> 8);
-      Update(data[i]);
-    }
-  }
-
- private:
-  static uint32_t Crc(uint32_t crc, unsigned char byte) {
-    return static_cast<uint32_t>(get_crc_table()[(crc ^ byte) & 0xFF]) ^ (crc >> 8);
-  }
-  void Update(unsigned char byte) {
-    keys_[0] = Crc(keys_[0], byte);
-    keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813 + 1;
-    keys_[2] = Crc(keys_[2], static_cast<unsigned char>(keys_[1] >> 24));
-  }
-
-  uint32_t keys_[3] = {0x12345678, 0x23456789, 0x34567890};
-};
 
 // Turns the stored bytes of an entry, fed in order, into its data in `out`, which has the
 // entry's announced size and is never written past.
@@ -173,7 +145,7 @@ SkinReadResult SkinArchive::Read(WStringView name, size_t limit) {
   SkinReadResult result;
   result.bytes.resize(static_cast<size_t>(info.uncompressed_size));
   EntryDecoder decoder(method == Z_DEFLATED, &result.bytes);
-  TraditionalDecipher decipher(password_);
+  ZipCipher decipher(password_);
   size_t header_left = encrypted ? kCipherHeaderBytes : 0;
   std::vector<unsigned char> chunk(kChunkBytes);
   if (!decoder.Start()) return Failure(SkinReadError::kUnzipping);
@@ -182,7 +154,7 @@ SkinReadResult SkinArchive::Read(WStringView name, size_t limit) {
     if (got < 0) return Failure(SkinReadError::kUnzipping);
     if (got == 0) break;
     const size_t size = static_cast<size_t>(got);
-    if (encrypted) decipher.Decipher(chunk.data(), size);
+    if (encrypted) decipher.Decrypt(chunk.data(), size);
     const size_t skipped = std::min(header_left, size);
     header_left -= skipped;
     if (!decoder.Feed(chunk.data() + skipped, size - skipped)) return Failure(SkinReadError::kUnzipping);
