@@ -1,5 +1,6 @@
 #include "skinui/core/font_registry.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace SkinUI {
@@ -59,22 +60,19 @@ FontRegistry::FontRegistry() : m_default(StockDefault()) {}
 void FontRegistry::Add(int id, const CSkinString& face, int size, bool bold, bool underline, bool italic,
                        bool is_default, const CDPI& dpi) {
   if (id < 0) return;
-  FontRecord record;
-  record.face = face;
-  record.size = size;
-  record.bold = bold;
-  record.underline = underline;
-  record.italic = italic;
-  Create(record, dpi, Build::kRegistration);
-  if (is_default) {
-    m_default.face = face;
-    m_default.size = size;
-    m_default.bold = bold;
-    m_default.underline = underline;
-    m_default.italic = italic;
-    Create(m_default, dpi, Build::kRegistration);
-  }
-  m_fonts[id] = std::move(record);
+  const auto make = [&] {
+    FontRecord record;
+    record.face = face;
+    record.size = size;
+    record.bold = bold;
+    record.underline = underline;
+    record.italic = italic;
+    Create(record, dpi, Build::kRegistration);
+    return record;
+  };
+  // The default font is a font of its own, so that replacing this id later leaves it as it is.
+  if (is_default) m_default = make();
+  m_fonts[id] = make();
 }
 
 const FontRecord& FontRegistry::Get(int id) const {
