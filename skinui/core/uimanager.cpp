@@ -402,32 +402,37 @@ void CSkinManagerUI::Paint() {
     return;
   }
   LayoutIfNeeded(client);
+  RECT area{};
+  IntersectRect(&area, &paint.rcPaint, &client);
   if (!m_offscreen || m_offscreen->size.cx != size.cx || m_offscreen->size.cy != size.cy) {
     m_offscreen = Offscreen::Create(size);
+    // Only what is painted now is in a new frame, and a layered window shows all of it.
+    area = client;
   }
-  if (m_offscreen && m_pRoot) {
-    if (m_bLayered) {
-      // Per-pixel alpha has no partial update: the whole frame is drawn and presented.
-      RenderTo(m_offscreen->pixels, size.cx, size.cy);
-      EndPaint(m_hWnd, &paint);
-      PresentLayered(client);
-      return;
-    }
-    RECT area{};
-    IntersectRect(&area, &paint.rcPaint, &client);
-    const PixelView frame{m_offscreen->pixels, size.cx, size.cy, size.cx};
-    for (LONG y = area.top; y < area.bottom; ++y) {
-      std::fill(frame.pixels + y * size.cx + area.left, frame.pixels + y * size.cx + area.right, 0u);
-    }
+  if (!m_offscreen || !m_pRoot || IsRectEmpty(&area)) {
+    EndPaint(m_hWnd, &paint);
+    return;
+  }
+  // The frame keeps what earlier paints drew; only the area asked for is drawn again.
+  const PixelView frame{m_offscreen->pixels, size.cx, size.cy, size.cx};
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    std::fill(frame.pixels + y * size.cx + area.left, frame.pixels + y * size.cx + area.right, 0u);
+  }
+  {
     PaintContext context(*this, frame, area);
     m_pRoot->DoPaint(context);
-    BitBlt(window_dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_offscreen->dc.Get(),
-           area.left, area.top, SRCCOPY);
   }
+  if (m_bLayered) {
+    EndPaint(m_hWnd, &paint);
+    PresentLayered(client, area);
+    return;
+  }
+  BitBlt(window_dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_offscreen->dc.Get(),
+         area.left, area.top, SRCCOPY);
   EndPaint(m_hWnd, &paint);
 }
 
-void CSkinManagerUI::PresentLayered(const RECT& client) {
+void CSkinManagerUI::PresentLayered(const RECT& client, const RECT& dirty) {
   const LONG_PTR extended = GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE);
   if ((extended & WS_EX_LAYERED) == 0) SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, extended | WS_EX_LAYERED);
   RECT window{};
@@ -436,9 +441,16 @@ void CSkinManagerUI::PresentLayered(const RECT& client) {
   SIZE size{client.right - client.left, client.bottom - client.top};
   POINT source{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  ScopedGetDc screen(nullptr);
-  UpdateLayeredWindow(m_hWnd, screen.Get(), &destination, &size, m_offscreen->dc.Get(), &source, 0, &blend,
-                      ULW_ALPHA);
+  UPDATELAYEREDWINDOWINFO update{};
+  update.cbSize = sizeof(update);
+  update.pptDst = &destination;
+  update.psize = &size;
+  update.hdcSrc = m_offscreen->dc.Get();
+  update.pptSrc = &source;
+  update.pblend = &blend;
+  update.dwFlags = ULW_ALPHA;
+  update.prcDirty = &dirty;
+  UpdateLayeredWindowIndirect(m_hWnd, &update);
 }
 
 void CSkinManagerUI::SendEvent(CControlUI* control, EventType type, WPARAM wParam, LPARAM lParam) {

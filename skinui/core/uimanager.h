@@ -127,7 +127,8 @@ class CSkinManagerUI {
 
   void LayoutIfNeeded(const RECT& client);
   void Paint();
-  void PresentLayered(const RECT& client);
+  // Shows the frame with per-pixel alpha; only `dirty` changed since the last time.
+  void PresentLayered(const RECT& client, const RECT& dirty);
   void DeliverAsyncNotifications();
   void OnMouseMove(POINT point);
   void OnButtonDown(POINT point, bool double_click);
