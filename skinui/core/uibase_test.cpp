@@ -202,6 +202,50 @@ TEST(DisplayScaleTest, SetDpiScalesTheWindowAndItsFonts) {
   EXPECT_TRUE(PeekMessageW(&msg, window.GetHWND(), WM_USER + 200, WM_USER + 200, PM_REMOVE));
 }
 
+// Counts the timer events it receives.
+class TimedControl : public CControlUI {
+ public:
+  void DoEvent(TEventUI& event) override {
+    if (event.type == EventType::kTimer) timer_ids.push_back(static_cast<UINT>(event.wParam));
+  }
+  std::vector<UINT> timer_ids;
+};
+
+TEST(TimerTest, ControlsGetTheirTimersUntilKilled) {
+  TestSkinWindow window(L"<Window size=\"100,100\"><VerticalLayout name=\"root\"/></Window>");
+  ASSERT_TRUE(window.CreateHidden());
+  auto owned = std::make_unique<TimedControl>();
+  TimedControl* control = owned.get();
+  static_cast<CContainerUI*>(window.Find(L"root"))->Add(std::move(owned));
+  CSkinManagerUI& manager = window.GetManager();
+  ASSERT_TRUE(manager.SetTimer(control, 7, 10));
+  const DWORD start = GetTickCount();
+  while (control->timer_ids.size() < 2 && GetTickCount() - start < 5000) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    PumpMessages();
+  }
+  ASSERT_GE(control->timer_ids.size(), 2u);
+  EXPECT_EQ(control->timer_ids.front(), 7u);
+  manager.KillTimer(control, 7);
+  control->timer_ids.clear();
+  Sleep(50);
+  PumpMessages();
+  EXPECT_TRUE(control->timer_ids.empty());
+}
+
+TEST(CenterTest, CentresInTheWorkAreaWithoutAnOwner) {
+  TestSkinWindow window(L"<Window size=\"200,100\"><Control/></Window>");
+  ASSERT_TRUE(window.CreateHidden());
+  window.CenterWindow();
+  RECT rect{};
+  GetWindowRect(window.GetHWND(), &rect);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window.GetHWND(), MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_NEAR((rect.left + rect.right) / 2, (monitor.rcWork.left + monitor.rcWork.right) / 2, 1);
+  EXPECT_NEAR((rect.top + rect.bottom) / 2, (monitor.rcWork.top + monitor.rcWork.bottom) / 2, 1);
+}
+
 TEST(CloseTest, CloseOnAWindowThatIsGoneDoesNothing) {
   TestSkinWindow window(kButtonsSkin);
   ASSERT_TRUE(window.CreateHidden());
