@@ -27,7 +27,8 @@ void Create(FontRecord& record, const CDPI& dpi, Build build) {
     std::wmemcpy(font.lfFaceName, record.face.data(), length);
     font.lfFaceName[length] = L'\0';
   }
-  if (record.size > 0) font.lfHeight = -dpi.Scale(record.size);
+  // Without a size of its own the font keeps the stock font's height, at the window's scale.
+  font.lfHeight = record.size > 0 ? -dpi.Scale(record.size) : dpi.Scale(font.lfHeight);
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfUnderline = record.underline ? TRUE : FALSE;
   font.lfItalic = record.italic ? TRUE : FALSE;

@@ -15,7 +15,7 @@ namespace SkinUI {
 struct FontRecord {
   ScopedGdiObject font;  // an HFONT
   CSkinString face;
-  int size = 0;  // character height in pixels at 100 percent; 0 keeps the stock font's height
+  int size = 0;  // character height in pixels at 100 percent; 0: the stock font's height, scaled
   bool bold = false;
   bool underline = false;
   bool italic = false;
