@@ -7,11 +7,15 @@
 #include "entry/dll_search.h"
 #include "entry/instance_check.h"
 #include "entry/system_check.h"
+#include "skinui/core/uimanager.h"
+#include "wizard/install_guide_wnd.h"
+#include "wizard/wizard_messages.h"
 
 namespace {
 
-// Asks the wizard of the installer that is already open to come forward.
-constexpr UINT WM_WIZARD_ACTIVATE = WM_USER + 13;
+// The skin archive resource.
+constexpr wchar_t kSkinResourceType[] = L"ZIPRES";
+constexpr WORD kSkinResourceId = 129;
 
 void ShowSystemTooOldBox() {
   MessageBoxW(nullptr, L"抱歉，您的系统太旧，Bokrin阅读有可能不支持该系统,请升级系统后重试！", L"警告",
@@ -24,6 +28,19 @@ void ActivateOtherWizard() {
   if (other == nullptr) return;
   SetForegroundWindow(other);
   PostMessageW(other, WM_WIZARD_ACTIVATE, 1, 0);
+}
+
+// Hands the skin archive embedded in the program to the toolkit. Without it the wizard is still
+// created: its windows then say that their skin could not be loaded.
+void LoadSkinResource() {
+  HMODULE module = SkinUI::CSkinManagerUI::GetResourceDll();
+  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(kSkinResourceId), kSkinResourceType);
+  if (resource == nullptr) return;
+  HGLOBAL loaded = LoadResource(module, resource);
+  const DWORD size = SizeofResource(module, resource);
+  // Resource data stays mapped for the life of the process, as the toolkit needs it.
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (data != nullptr && size > 0) SkinUI::CSkinManagerUI::SetResourceZip(data, size, nullptr);
 }
 
 }  // namespace
@@ -45,5 +62,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     ActivateOtherWizard();
     return 0;
   }
+  SkinUI::CSkinManagerUI::SetInstance(instance);
+  LoadSkinResource();
+  ShowInstallGuideWnd(nullptr);
+  SkinUI::CSkinManagerUI::MessageLoop();
   return 0;
 }

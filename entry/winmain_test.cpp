@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "common/scoped_handle.h"
+#include "wizard/wizard_messages.h"
 
 namespace {
-
-constexpr UINT WM_WIZARD_ACTIVATE = WM_USER + 13;
 
 std::wstring InstallerPath() {
   std::wstring path(MAX_PATH, L'\0');
@@ -21,8 +21,28 @@ std::wstring InstallerPath() {
   return path + L"BokrinSetup.exe";
 }
 
-// Runs the installer with `arguments` as its whole command line; its exit code, or -1.
-DWORD RunInstaller(const std::wstring& arguments) {
+// The wizard window that process `process` opened, or null.
+HWND WizardOf(DWORD process) {
+  struct Search {
+    DWORD process;
+    HWND found;
+  } search{process, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != search->process || GetPropW(window, L"BokrinInstall") == nullptr) return TRUE;
+        search->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Runs the installer with `arguments` as its whole command line; its exit code, or -1. While it
+// runs, `meanwhile` is called with its process id every 100 ms.
+DWORD RunInstaller(const std::wstring& arguments, const std::function<void(DWORD)>& meanwhile = nullptr) {
   std::wstring command = L"\"" + InstallerPath() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup = {sizeof(startup)};
   PROCESS_INFORMATION info = {};
@@ -38,9 +58,9 @@ DWORD RunInstaller(const std::wstring& arguments) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return static_cast<DWORD>(-1);
     const HANDLE waited = process.Get();
-    const DWORD woke = MsgWaitForMultipleObjects(1, &waited, FALSE, static_cast<DWORD>(deadline - now),
-                                                 QS_SENDMESSAGE);
+    const DWORD woke = MsgWaitForMultipleObjects(1, &waited, FALSE, 100, QS_SENDMESSAGE);
     if (woke == WAIT_OBJECT_0) break;
+    if (meanwhile) meanwhile(info.dwProcessId);
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
@@ -82,15 +102,25 @@ TEST_F(OpenWizard, SecondInstallerActivatesItAndEnds) {
   EXPECT_FALSE(IsIconic(window_));
 }
 
-// Only the whole command line "1" skips the check; anything around it does not.
+// Only the whole command line "1" skips the check and opens a wizard of its own, which ends the
+// installer when it is closed on its first page; anything around the "1" does not count.
 TEST_F(OpenWizard, OnlyTheExactArgumentOneSkipsTheCheck) {
   struct Case {
     const wchar_t* arguments;
     const wchar_t* activations;
+    bool opens_wizard;
   };
-  const Case cases[] = {{L"1", L""}, {L"\" 1\"", L"1"}, {L"1 2", L"1"}, {L"11", L"1"}};
+  const Case cases[] = {{L"1", L"", true}, {L"\" 1\"", L"1", false}, {L"1 2", L"1", false}, {L"11", L"1", false}};
   for (const Case& c : cases) {
-    EXPECT_EQ(RunInstaller(c.arguments), 0u) << c.arguments;
+    bool opened = false;
+    const auto close_wizard = [&opened](DWORD process) {
+      if (HWND wizard = WizardOf(process)) {
+        opened = true;
+        PostMessageW(wizard, WM_CLOSE, 0, 0);
+      }
+    };
+    EXPECT_EQ(RunInstaller(c.arguments, close_wizard), 0u) << c.arguments;
+    EXPECT_EQ(opened, c.opens_wizard) << c.arguments;
     EXPECT_EQ(ActivationsReceived(), c.activations) << c.arguments;
   }
 }

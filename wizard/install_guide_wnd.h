@@ -1,0 +1,61 @@
+#pragma once
+// The installer's one top-level window: the four wizard pages in a tab layout under a floating
+// bar with the product label and the minimise and close buttons. It turns clicks into page
+// changes, starts the engine and the carousel, and shows what the engine reports.
+#include <string>
+
+#include "skinui/control/uilabel.h"
+#include "skinui/control/uiprogress.h"
+#include "skinui/core/uibase.h"
+#include "skinui/layout/uicontainer.h"
+
+class InstallPageUI;
+
+class InstallGuideWnd : public SkinUI::SkinWindowBase {
+ public:
+  InstallGuideWnd() = default;
+  ~InstallGuideWnd() override;
+
+  void Notify(SkinUI::TNotifyUI& msg) override;
+  SkinUI::CControlUI* CreateControl(const wchar_t* element_name) override;
+
+  // The engine and the carousel, each on a thread of its own; either directory may be empty
+  // (the engine then takes its default).
+  void StartInstall(const std::wstring& install_dir, const std::wstring& book_dir);
+  // 1 when the installation goes on, 0 when the user confirmed the cancel (and the installer
+  // is ending).
+  int ConfirmCancelInstall();
+  // Starts the installed client and ends the installer, or says why not and goes back to the
+  // first page.
+  void LaunchClient();
+
+ protected:
+  const wchar_t* GetWindowClassName() const override { return L"BokrinInstallGuideWnd"; }
+  SkinUI::CSkinString GetSkinXmlName() override { return L"install.xml"; }
+  void InitWindow() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnFinalMessage(HWND) override { delete this; }
+
+ private:
+  void SelectPage(int index);
+  int CurrentPage() const;
+  void OnStartInstall(LPARAM lParam);
+  void OnStatus(WPARAM wParam, LPARAM lParam);
+  void OnProgress(int32_t value);
+  void OnError(WPARAM mode, const wchar_t* text);
+  // The close decision: false keeps the window.
+  bool OnCloseRequest(WPARAM wParam, LPARAM lParam);
+
+  SkinUI::CTabLayoutUI* m_pTab = nullptr;
+  SkinUI::CSliderUI* m_pSlider = nullptr;
+  SkinUI::CLabelUI* m_pPercent = nullptr;
+  SkinUI::CControlUI* m_pBadge = nullptr;
+  SkinUI::CLabelUI* m_pStatus = nullptr;
+  InstallPageUI* m_pInstallPage = nullptr;
+  bool m_bFinished = false;
+};
+
+// The one wizard window: the existing one, or a new one created, centred and shown.
+InstallGuideWnd* ShowInstallGuideWnd(HWND parent);
+// Ends the toolkit's message loop, and with it the installer.
+void QuitInstaller();
