@@ -1,0 +1,238 @@
+// The wizard with the shipped skin, driven by the messages the engine, the carousel thread and
+// the user send it. The windows are real; the engine is not started (its messages are posted
+// here instead), so nothing is installed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "engine/install_messages.h"
+#include "skinui/control/uilabel.h"
+#include "skinui/core/rect_convert.h"
+#include "skinui/layout/uicontainer.h"
+#include "wizard/err_tip_wnd.h"
+#include "wizard/install_guide_wnd.h"
+#include "wizard/progress_badge.h"
+#include "wizard/wizard_messages.h"
+
+namespace {
+
+using SkinUI::CControlUI;
+using SkinUI::CTabLayoutUI;
+
+class ShippedSkin : public testing::Environment {
+ public:
+  void SetUp() override {
+    std::ifstream file(BOKRIN_SKIN_ARCHIVE, std::ios::binary);
+    archive_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(archive_.empty()) << "no skin archive at " << BOKRIN_SKIN_ARCHIVE;
+    SkinUI::CSkinManagerUI::SetInstance(GetModuleHandleW(nullptr));
+    SkinUI::CSkinManagerUI::SetResourceZip(archive_.data(), static_cast<unsigned>(archive_.size()), nullptr);
+  }
+
+ private:
+  std::string archive_;
+};
+const testing::Environment* const kSkin = testing::AddGlobalTestEnvironment(new ShippedSkin);
+
+// Runs the window messages of this thread for `ms` milliseconds, or until `done` holds.
+template <class Done>
+bool PumpUntil(Done done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  MSG msg{};
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return done();
+      }
+      if (!SkinUI::CSkinManagerUI::TranslateMessage(&msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+bool QuitPosted() {
+  MSG msg{};
+  return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// The text of the open message box, answered with `answer` (a message to its window); empty
+// when no box came.
+std::wstring AnswerBox(UINT message, WPARAM wParam) {
+  HWND box = FindWindowW(L"ErrTip", nullptr);
+  if (box == nullptr) return {};
+  auto* text = static_cast<SkinUI::CLabelUI*>(GetErrTipWnd()->GetManager().FindControl(L"lab_TextContent"));
+  const std::wstring shown = text != nullptr ? text->GetText() : L"";
+  PostMessageW(box, message, wParam, 0);
+  return shown;
+}
+
+class WizardTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    QuitPosted();
+    wizard_ = ShowInstallGuideWnd(nullptr);
+    ASSERT_NE(wizard_, nullptr);
+    window_ = wizard_->GetHWND();
+    ASSERT_NE(window_, nullptr);
+    UpdateWindow(window_);
+    tab_ = static_cast<CTabLayoutUI*>(wizard_->GetManager().FindControl(L"wizardTab"));
+    ASSERT_NE(tab_, nullptr);
+  }
+  void TearDown() override {
+    if (IsWindow(window_)) DestroyWindow(window_);
+    QuitPosted();
+  }
+
+  CControlUI* Find(const wchar_t* name) { return wizard_->GetManager().FindControl(name); }
+  void Post(UINT message, WPARAM wParam, LPARAM lParam) {
+    PostMessageW(window_, message, wParam, lParam);
+    PumpUntil([] { return false; }, 50);
+  }
+  // Shows the installing page without starting an installation.
+  void ShowInstallingPage() {
+    tab_->SelectItem(2);
+    UpdateWindow(window_);
+  }
+
+  InstallGuideWnd* wizard_ = nullptr;
+  HWND window_ = nullptr;
+  CTabLayoutUI* tab_ = nullptr;
+};
+
+TEST_F(WizardTest, StartsOnTheFirstOfFourPages) {
+  EXPECT_EQ(tab_->GetCount(), 4);
+  EXPECT_EQ(tab_->GetCurSel(), 0);
+  EXPECT_NE(GetPropW(window_, L"BokrinInstall"), nullptr);
+  for (const wchar_t* name : {L"btn_InstallFast", L"btn_CustomizeInstall", L"edit_InstallPath", L"slider_process",
+                              L"lab_percent", L"hor_Pos", L"btn_BeginToRead", L"Hor_move"}) {
+    EXPECT_NE(Find(name), nullptr) << std::string(name, name + wcslen(name));
+  }
+}
+
+TEST_F(WizardTest, ProgressMovesTheBadgeAndSetsThePercent) {
+  ShowInstallingPage();
+  const SkinUI::UiRect slider = SkinUI::ToUiRect(Find(L"slider_process")->GetPos());
+  ASSERT_GT(slider.Width(), 0);
+  for (const int32_t value : {0, 995, 1000}) {
+    Post(WM_INSTALL_PROGRESS, 0, value);
+    EXPECT_EQ(SkinUI::ToUiRect(Find(L"hor_Pos")->GetPos()),
+              ProgressBadgeRect(slider, value, wizard_->GetManager().GetDPI().Scaler()))
+        << value;
+    EXPECT_EQ(Find(L"lab_percent")->GetText(), ProgressPercentText(value)) << value;
+  }
+}
+
+TEST_F(WizardTest, StatusTextsOfBothKindsReachTheStatusLine) {
+  ShowInstallingPage();
+  Post(WM_INSTALL_STATUS, kStatusWide, reinterpret_cast<LPARAM>(L"正在下载"));
+  EXPECT_EQ(Find(L"lab_install_labtext")->GetText(), L"正在下载");
+  // "正在解压" in code page 936, on the C heap as the engine sends it.
+  const char gbk[] = "\xD5\xFD\xD4\xDA\xBD\xE2\xD1\xB9";
+  char* text = static_cast<char*>(std::malloc(sizeof(gbk)));
+  std::memcpy(text, gbk, sizeof(gbk));
+  Post(WM_INSTALL_STATUS, kStatusNarrow936, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(Find(L"lab_install_labtext")->GetText(), L"正在解压");
+  EXPECT_EQ(static_cast<SkinUI::CLabelUI*>(Find(L"lab_install_labtext"))->GetFont(), 6);
+}
+
+TEST_F(WizardTest, CarouselStepsAndResetBringTheStripHome) {
+  ShowInstallingPage();
+  Post(WM_CAROUSEL_RESET, 0, 0);  // takes no home yet: the page keeps what windowinit saw
+  const RECT home = Find(L"Hor_move")->GetPos();
+  for (int i = 0; i < 100; ++i) PostMessageW(window_, WM_CAROUSEL_STEP, 0, 32);
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(Find(L"Hor_move")->GetPos().left, home.left - wizard_->GetManager().GetDPIObj()->Scale(3200));
+}
+
+TEST_F(WizardTest, ClosingOnTheFirstPageEndsWithoutAQuestion) {
+  Post(WM_CLOSE, 0, 0);
+  EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(WizardTest, ClosingWhileInstallingAsksAndCancelKeepsGoing) {
+  ShowInstallingPage();
+  std::wstring asked;
+  // The question runs a modal loop; the answer comes from a timer inside it.
+  static std::wstring* answered = nullptr;
+  answered = &asked;
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    const std::wstring text = AnswerBox(WM_CLOSE, 0);
+    if (!text.empty()) {
+      *answered = text;
+      KillTimer(nullptr, id);
+    }
+  });
+  Post(WM_CLOSE, 0, 0);
+  PumpUntil([&] { return !asked.empty(); }, 10000);
+  EXPECT_EQ(asked, L"安装已在进行中，确定取消安装？");
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_FALSE(QuitPosted());
+}
+
+TEST_F(WizardTest, ErrorThatGoesBackShowsTheBoxOnTheFirstPage) {
+  ShowInstallingPage();
+  static std::wstring shown;
+  shown.clear();
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    shown = AnswerBox(WM_TIP_OK, 0);
+    if (!shown.empty()) KillTimer(nullptr, id);
+  });
+  Post(WM_INSTALL_ERROR, 2, reinterpret_cast<LPARAM>(L"下载失败"));
+  PumpUntil([] { return !shown.empty(); }, 10000);
+  EXPECT_EQ(shown, L"下载失败");
+  EXPECT_EQ(tab_->GetCurSel(), 0);
+  EXPECT_FALSE(QuitPosted());
+}
+
+TEST_F(WizardTest, ErrorThatEndsQuitsAfterTheBox) {
+  static std::wstring shown;
+  shown.clear();
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    shown = AnswerBox(WM_CLOSE, 0);
+    if (!shown.empty()) KillTimer(nullptr, id);
+  });
+  Post(WM_INSTALL_ERROR, 4, reinterpret_cast<LPARAM>(L"安装失败"));
+  PumpUntil([] { return !shown.empty(); }, 10000);
+  EXPECT_EQ(shown, L"安装失败");
+  EXPECT_TRUE(QuitPosted());
+}
+
+struct BoxAnswer {
+  const char* what;
+  UINT message;
+  WPARAM wParam;
+  UINT result;
+};
+
+class MessageBoxTest : public WizardTest, public testing::WithParamInterface<BoxAnswer> {};
+
+TEST_P(MessageBoxTest, AnswersOkOnlyForOkAndEnter) {
+  static BoxAnswer answer;
+  answer = GetParam();
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (!AnswerBox(answer.message, answer.wParam).empty()) KillTimer(nullptr, id);
+  });
+  EXPECT_EQ(ShowTipBox(window_, L"问题", L"提示"), GetParam().result) << GetParam().what;
+  EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, MessageBoxTest,
+                         testing::Values(BoxAnswer{"OK", WM_TIP_OK, 0, 1}, BoxAnswer{"Enter", WM_KEYDOWN, VK_RETURN, 1},
+                                         BoxAnswer{"cancel", WM_CLOSE, 0, 0},
+                                         BoxAnswer{"Alt+F4", WM_SYSCOMMAND, SC_CLOSE, 0}));
+
+}  // namespace
