@@ -224,14 +224,16 @@ def neirong2(scale):
 def neirong3(scale):
     # Only rows 95 to 645 are shown: the picture is the strip's one taller panel.
     c = Canvas(800, 645, scale, smooth=2)
-    c.vertical_gradient((0, 0, 800, 645), (236, 232, 250), (214, 208, 240))
+    sky, horizon = (236, 232, 250), (214, 208, 240)
+    c.vertical_gradient((0, 0, 800, 645), sky, horizon)
     top = 95
     c.circle(738, top + 112, 40, (255, 244, 214))
-    c.circle(758, top + 98, 37, (233, 228, 249))
+    # The crescent is cut out with the sky's own colour at that height.
+    c.circle(758, top + 98, 37, mix(sky, horizon, (top + 98) / 645))
     rng = random.Random(3)
     for _ in range(14):
         sparkle(c, rng.randint(440, 790), rng.randint(top + 40, top + 250), rng.choice((4, 5, 7)), (255, 255, 255))
-    c.rect((420, top + 392, 800, 645), (196, 188, 228))
+    c.rect((0, top + 392, 800, 645), (204, 197, 234))
     c.shadow((490, top + 140, 690, top + 400), 22, 12, 8, 90)
     c.rect((490, top + 140, 690, top + 400), (52, 56, 78), 22)
     c.rect((502, top + 154, 678, top + 386), (34, 37, 54), 12)
