@@ -13,7 +13,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   libz-mingw-w64-dev zlib1g-dev libminizip-dev libcjson-dev libstb-dev
   wine wine64 xvfb xauth fonts-wqy-microhei
-  iproute2 util-linux curl openssl python3 zip unzip file dpkg-dev time locales debootstrap
+  iproute2 util-linux curl openssl python3 python3-pil zip unzip file dpkg-dev time locales debootstrap
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
