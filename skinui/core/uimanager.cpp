@@ -354,11 +354,18 @@ void CSkinManagerUI::KillTimer(CControlUI* control, UINT id) {
 }
 
 void CSkinManagerUI::Invalidate() {
-  if (m_hWnd != nullptr) InvalidateRect(m_hWnd, nullptr, FALSE);
+  if (m_hWnd == nullptr) return;
+  RECT client{};
+  GetClientRect(m_hWnd, &client);
+  Invalidate(client);
 }
 
 void CSkinManagerUI::Invalidate(const RECT& rect) {
-  if (m_hWnd != nullptr) InvalidateRect(m_hWnd, &rect, FALSE);
+  if (m_hWnd == nullptr) return;
+  // A layered window's update region is not kept by every system (Wine reports it empty), so
+  // the manager keeps its own account of what needs drawing.
+  UnionRect(&m_rcInvalid, &m_rcInvalid, &rect);
+  InvalidateRect(m_hWnd, &rect, FALSE);
 }
 
 void CSkinManagerUI::NeedUpdate() {
@@ -402,8 +409,11 @@ void CSkinManagerUI::Paint() {
     return;
   }
   LayoutIfNeeded(client);
+  RECT asked{};
+  UnionRect(&asked, &paint.rcPaint, &m_rcInvalid);
+  m_rcInvalid = RECT{};
   RECT area{};
-  IntersectRect(&area, &paint.rcPaint, &client);
+  IntersectRect(&area, &asked, &client);
   if (!m_offscreen || m_offscreen->size.cx != size.cx || m_offscreen->size.cy != size.cy) {
     m_offscreen = Offscreen::Create(size);
     // Only what is painted now is in a new frame, and a layered window shows all of it.

@@ -162,6 +162,7 @@ class CSkinManagerUI {
   bool m_bUpdateNeeded = false;
   bool m_bFirstLayout = true;
   SIZE m_szLaidOut{-1, -1};
+  RECT m_rcInvalid{};  // what was asked to be drawn since the last paint
   CControlUI* m_pFocus = nullptr;
   CControlUI* m_pHover = nullptr;
   CControlUI* m_pEventClick = nullptr;
