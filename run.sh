@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The main job: builds everything, serves a freshly built release package of the stand-in
-# client from the local services, installs it into a Wine prefix with the headless engine
-# (engine-run, the install engine without the wizard) of the 32-bit test build, the
-# architecture that ships (of the 64-bit build where this machine cannot run 32-bit programs),
-# starts the installed client the way the finish page does, and prints what the installation
-# left behind. Safe to run again: it installs over the previous run's installation, as a
-# reinstallation does.
+# client from the local services, and runs the real wizard (BokrinSetup.exe of the 32-bit test
+# build, the architecture that ships, or of the 64-bit build where this machine cannot run
+# 32-bit programs) under Wine on a virtual display: it clicks quick install with the X pointer,
+# waits for the finish page, clicks the start button, checks that the stand-in client started
+# with the right parameters, and prints what the installation left behind with the paths of
+# the screenshots of each page. Safe to run again: it installs over the previous run's
+# installation, as a reinstallation does.
 #   BOKRIN_JOBS        parallel build jobs (default: the number of processors)
 #   BOKRIN_BUILD_DIR   build tree of a test build (default: build/win32-test or build/win64)
 set -euo pipefail
@@ -45,23 +46,15 @@ reg_value() { # key value -> the REG_SZ data; empty when missing
     sed -n "s/^ *$2 *REG_SZ *//p"
 }
 
-echo "== installing with engine-run (messages of the download's progress left out)"
-set +e
-wine "$build/engine-run.exe" >"$demo/engine-run.out"
-code=$?
-set -e
-# The download's own reports: the values between 100 and 800 and the size texts.
-is_download_report='/^STATUS 正在下载，请稍候...\(/ || ($1 == "PROGRESS" && $2 > 100 && $2 < 800)'
-awk "!($is_download_report)" "$demo/engine-run.out" | sed 's/^/   /'
-echo "   (download: $(awk "$is_download_report" "$demo/engine-run.out" | grep -c '^PROGRESS') progress values, last: $(grep '^STATUS 正在下载，请稍候...(' "$demo/engine-run.out" | tail -n 1 | cut -c8-))"
-if [ "$code" -ne 0 ]; then
-  echo "installation failed (engine-run exit code $code)" >&2
+echo "== installing with the wizard: BokrinSetup.exe under Wine, clicked with the X pointer"
+echo "   quick install, then the start button of the finish page"
+if ! python3 wizard/e2e/wizard_driver.py --build-dir "$build" --shots "$demo/screenshots" >"$demo/wizard.out"; then
+  cat "$demo/wizard.out"
+  echo "the installation through the wizard failed" >&2
   exit 1
 fi
 
 install_dir=$(reg_value 'HKLM\SOFTWARE\Bokrin' Bokrin)
-args_file=$(unix_path "${install_dir}launch-args.txt")
-rm -f "$args_file"  # left by the client of an earlier run
 echo "== summary"
 echo "install directory:  $install_dir"
 echo "files:              $(cd "$(unix_path "$install_dir")" && find . -type f | sort | tr '\n' ' ')"
@@ -80,17 +73,5 @@ for link in "$BOKRIN_WINEPREFIX"/drive_c/users/*/Desktop/Bokrin阅读.lnk \
   if [ -f "$link" ]; then echo "shortcut:           C:/${link#"$BOKRIN_WINEPREFIX"/drive_c/}"; fi
 done
 
-echo "== starting the installed client as the finish page does"
-wine "$build/engine-run.exe" --launch >"$demo/launch.out" 2>/dev/null || true
-echo "engine-run --launch: $(cat "$demo/launch.out" | tr -d '\r')"
-for _ in $(seq 1 100); do [ -s "$args_file" ] && break; sleep 0.2; done
-sleep 0.3
-if [ -s "$args_file" ]; then
-  command_line=$(cat "$args_file")
-  echo "client's command line: $command_line"
-  echo "client's parameters:   ${command_line#\"*\" }"
-else
-  echo "the client wrote no launch-args.txt" >&2
-  exit 1
-fi
+cat "$demo/wizard.out"
 echo "== done; the prefix is $BOKRIN_WINEPREFIX"

@@ -113,3 +113,26 @@ def quick_install(env, shots_dir):
         return driver, code, client_command_line(env)
     finally:
         driver.stop()
+
+
+def main():
+    """For run.sh: the quick install through the wizard, printing what a user would check."""
+    import argparse
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--shots", required=True)
+    args = parser.parse_args()
+    env = e2e_support.Environment(os.path.abspath(args.build_dir))
+    driver, code, command_line = quick_install(env, args.shots)
+    print("installer exit code:   %d" % code)
+    print("client's command line: %s" % command_line)
+    for shot in driver.shots:
+        print("screenshot:            %s" % shot)
+    parameters = '"%s" "%sopenglessl\\"' % (env.install_dir, env.install_dir)
+    if code != 0 or not command_line.endswith(" " + parameters):
+        print("the client was not started with %s" % parameters, file=sys.stderr)
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
