@@ -21,22 +21,24 @@ std::wstring InstallerPath() {
   return path + L"BokrinSetup.exe";
 }
 
+struct WizardSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK CheckWizard(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WizardSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->process || GetPropW(window, L"BokrinInstall") == nullptr) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // The wizard window that process `process` opened, or null.
 HWND WizardOf(DWORD process) {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search{process, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != search->process || GetPropW(window, L"BokrinInstall") == nullptr) return TRUE;
-        search->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WizardSearch search{process, nullptr};
+  EnumWindows(&CheckWizard, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

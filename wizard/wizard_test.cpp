@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/install_messages.h"
+#include "skinui/control/uibutton.h"
 #include "skinui/control/uilabel.h"
 #include "skinui/core/rect_convert.h"
 #include "skinui/layout/uicontainer.h"
@@ -76,6 +77,34 @@ std::wstring AnswerBox(UINT message, WPARAM wParam) {
   const std::wstring shown = text != nullptr ? text->GetText() : L"";
   PostMessageW(box, message, wParam, 0);
   return shown;
+}
+
+// Answers the next message box with `message` from a timer, since the box runs a modal loop
+// of its own; then WaitForAnsweredBox gives the text that box showed.
+struct BoxAnswerer {
+  static UINT message;
+  static WPARAM wParam;
+  static std::wstring shown;
+};
+UINT BoxAnswerer::message = 0;
+WPARAM BoxAnswerer::wParam = 0;
+std::wstring BoxAnswerer::shown;
+
+VOID CALLBACK AnswerFromTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  BoxAnswerer::shown = AnswerBox(BoxAnswerer::message, BoxAnswerer::wParam);
+  if (!BoxAnswerer::shown.empty()) KillTimer(nullptr, id);
+}
+
+void AnswerNextBox(UINT message, WPARAM wParam) {
+  BoxAnswerer::message = message;
+  BoxAnswerer::wParam = wParam;
+  BoxAnswerer::shown.clear();
+  SetTimer(nullptr, 0, 300, &AnswerFromTimer);
+}
+
+std::wstring WaitForAnsweredBox() {
+  PumpUntil([] { return !BoxAnswerer::shown.empty(); }, 10000);
+  return BoxAnswerer::shown;
 }
 
 class WizardTest : public testing::Test {
@@ -156,58 +185,74 @@ TEST_F(WizardTest, CarouselStepsAndResetBringTheStripHome) {
   EXPECT_EQ(Find(L"Hor_move")->GetPos().left, home.left - wizard_->GetManager().GetDPIObj()->Scale(3200));
 }
 
-TEST_F(WizardTest, ClosingOnTheFirstPageEndsWithoutAQuestion) {
+class CloseWithoutQuestionTest : public WizardTest, public testing::WithParamInterface<int> {};
+
+TEST_P(CloseWithoutQuestionTest, EndsTheInstaller) {
+  tab_->SelectItem(GetParam());
   Post(WM_CLOSE, 0, 0);
   EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
   EXPECT_TRUE(QuitPosted());
   EXPECT_FALSE(IsWindow(window_));
 }
 
+INSTANTIATE_TEST_SUITE_P(Pages, CloseWithoutQuestionTest, testing::Values(0, 1, 3));
+
+TEST_F(WizardTest, CustomiseFillsThePathsAndChecksThemBeforeStarting) {
+  static_cast<SkinUI::CButtonUI*>(Find(L"btn_CustomizeInstall"))->Activate();
+  EXPECT_EQ(tab_->GetCurSel(), 1);
+  EXPECT_FALSE(Find(L"edit_InstallPath")->GetText().empty());
+  EXPECT_FALSE(Find(L"edit_BookPath")->GetText().empty());
+
+  // A drive that does not exist: the box says so and the page stays.
+  Find(L"edit_InstallPath")->SetText(L"Q:\\no\\such\\drive");
+  AnswerNextBox(WM_TIP_OK, 0);
+  static_cast<SkinUI::CButtonUI*>(Find(L"btn_Install"))->Activate();
+  EXPECT_EQ(WaitForAnsweredBox(), L"安装路径错误！请重新选择或输入正确路径！");
+  EXPECT_EQ(tab_->GetCurSel(), 1);
+
+  // A new directory under an existing drive is made and passes: the start is asked for (and
+  // taken off the queue here, so that no engine runs).
+  wchar_t temp[MAX_PATH]{};
+  GetTempPathW(MAX_PATH, temp);
+  Find(L"edit_InstallPath")->SetText(std::wstring(temp) + L"wizard_test\\app");
+  Find(L"edit_BookPath")->SetText(std::wstring(temp) + L"wizard_test\\books");
+  static_cast<SkinUI::CButtonUI*>(Find(L"btn_Install"))->Activate();
+  MSG msg{};
+  EXPECT_TRUE(PeekMessageW(&msg, window_, WM_WIZARD_START_INSTALL, WM_WIZARD_START_INSTALL, PM_REMOVE));
+  EXPECT_EQ(msg.lParam, 1);
+}
+
 TEST_F(WizardTest, ClosingWhileInstallingAsksAndCancelKeepsGoing) {
   ShowInstallingPage();
-  std::wstring asked;
-  // The question runs a modal loop; the answer comes from a timer inside it.
-  static std::wstring* answered = nullptr;
-  answered = &asked;
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    const std::wstring text = AnswerBox(WM_CLOSE, 0);
-    if (!text.empty()) {
-      *answered = text;
-      KillTimer(nullptr, id);
-    }
-  });
+  AnswerNextBox(WM_CLOSE, 0);
   Post(WM_CLOSE, 0, 0);
-  PumpUntil([&] { return !asked.empty(); }, 10000);
-  EXPECT_EQ(asked, L"安装已在进行中，确定取消安装？");
+  EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
   EXPECT_TRUE(IsWindow(window_));
+  EXPECT_FALSE(QuitPosted());
+}
+
+TEST_F(WizardTest, ErrorThatStaysLeavesThePageAsItIs) {
+  ShowInstallingPage();
+  AnswerNextBox(WM_TIP_OK, 0);
+  Post(WM_INSTALL_ERROR, 0, reinterpret_cast<LPARAM>(L"校验失败"));
+  EXPECT_EQ(WaitForAnsweredBox(), L"校验失败");
+  EXPECT_EQ(tab_->GetCurSel(), 2);
   EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(WizardTest, ErrorThatGoesBackShowsTheBoxOnTheFirstPage) {
   ShowInstallingPage();
-  static std::wstring shown;
-  shown.clear();
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    shown = AnswerBox(WM_TIP_OK, 0);
-    if (!shown.empty()) KillTimer(nullptr, id);
-  });
+  AnswerNextBox(WM_TIP_OK, 0);
   Post(WM_INSTALL_ERROR, 2, reinterpret_cast<LPARAM>(L"下载失败"));
-  PumpUntil([] { return !shown.empty(); }, 10000);
-  EXPECT_EQ(shown, L"下载失败");
+  EXPECT_EQ(WaitForAnsweredBox(), L"下载失败");
   EXPECT_EQ(tab_->GetCurSel(), 0);
   EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(WizardTest, ErrorThatEndsQuitsAfterTheBox) {
-  static std::wstring shown;
-  shown.clear();
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    shown = AnswerBox(WM_CLOSE, 0);
-    if (!shown.empty()) KillTimer(nullptr, id);
-  });
+  AnswerNextBox(WM_CLOSE, 0);
   Post(WM_INSTALL_ERROR, 4, reinterpret_cast<LPARAM>(L"安装失败"));
-  PumpUntil([] { return !shown.empty(); }, 10000);
-  EXPECT_EQ(shown, L"安装失败");
+  EXPECT_EQ(WaitForAnsweredBox(), L"安装失败");
   EXPECT_TRUE(QuitPosted());
 }
 
@@ -221,11 +266,7 @@ struct BoxAnswer {
 class MessageBoxTest : public WizardTest, public testing::WithParamInterface<BoxAnswer> {};
 
 TEST_P(MessageBoxTest, AnswersOkOnlyForOkAndEnter) {
-  static BoxAnswer answer;
-  answer = GetParam();
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
-    if (!AnswerBox(answer.message, answer.wParam).empty()) KillTimer(nullptr, id);
-  });
+  AnswerNextBox(GetParam().message, GetParam().wParam);
   EXPECT_EQ(ShowTipBox(window_, L"问题", L"提示"), GetParam().result) << GetParam().what;
   EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
 }
