@@ -8,6 +8,7 @@
 # the screenshots of each page. Safe to run again: it installs over the previous run's
 # installation, as a reinstallation does.
 #   BOKRIN_JOBS        parallel build jobs (default: the number of processors)
+#   BOKRIN_OWN_DISPLAY 1: show the wizard on the display in DISPLAY instead of a private one
 #   BOKRIN_BUILD_DIR   build tree of a test build (default: build/win32-test or build/win64)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
