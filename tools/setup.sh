@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   libz-mingw-w64-dev zlib1g-dev libminizip-dev libcjson-dev libstb-dev
-  wine wine64 xvfb xauth fonts-wqy-microhei xdotool imagemagick
+  wine wine64 xvfb xauth fonts-wqy-microhei fontconfig xdotool imagemagick
   iproute2 util-linux curl openssl python3 python3-pil zip unzip file dpkg-dev time locales debootstrap
 )
 
