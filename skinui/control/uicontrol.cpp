@@ -45,16 +45,8 @@ SIZE CControlUI::EstimateSize(SIZE) { return {0, 0}; }
 
 void CControlUI::SetVisible(bool visible) {
   if (m_bVisible == visible) return;
-  const bool was_visible = IsVisible();
   m_bVisible = visible;
-  if (!IsVisible() && was_visible && m_pManager != nullptr && m_bFocused) m_pManager->SetFocus(nullptr);
-  NeedParentUpdate();
-}
-
-void CControlUI::SetInternVisible(bool visible) {
-  if (m_bInternVisible == visible) return;
-  m_bInternVisible = visible;
-  if (!IsVisible() && m_pManager != nullptr && m_bFocused) m_pManager->SetFocus(nullptr);
+  if (!visible && m_pManager != nullptr && m_bFocused) m_pManager->SetFocus(nullptr);
   NeedParentUpdate();
 }
 

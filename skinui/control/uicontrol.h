@@ -49,13 +49,9 @@ class CControlUI {
   // content needs where nothing is fixed (0: stretch).
   LayoutChild LayoutDeclaration(SIZE available);
   virtual SIZE EstimateSize(SIZE available);
-  bool IsFloat() const { return m_layout.floating; }
 
-  // Visible only when the control itself and the layout that holds it show it.
-  bool IsVisible() const { return m_bVisible && m_bInternVisible; }
+  bool IsVisible() const { return m_bVisible; }
   virtual void SetVisible(bool visible);
-  // A tab layout hides the pages that are not selected, whatever they say themselves.
-  void SetInternVisible(bool visible);
   bool IsEnabled() const { return m_bEnabled; }
   virtual void SetEnabled(bool enabled);
   bool IsMouseEnabled() const { return m_bMouseEnabled; }
@@ -113,7 +109,6 @@ class CControlUI {
   RECT m_rcItem{};
   LayoutChild m_layout;
   bool m_bVisible = true;
-  bool m_bInternVisible = true;
   bool m_bEnabled = true;
   bool m_bMouseEnabled = true;
   bool m_bFocused = false;

@@ -19,8 +19,6 @@ class CEditUI : public CLabelUI {
   void SetText(const CSkinString& text) override;
   void SetEnabled(bool enabled) override;
   void SetVisible(bool visible) override;
-  int GetMaxChar() const { return m_uMaxChar; }
-  const CSkinString& GetTipValue() const { return m_sTipValue; }
   void SetAttribute(WStringView name, WStringView value) override;
   void DoEvent(TEventUI& event) override;
   void SetPos(const RECT& rect) override;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/scoped_handle.h"
+#include "skinui/core/dib_section.h"
 
 namespace SkinUI {
 
@@ -27,16 +28,9 @@ bool PaintText(PixelPainter& painter, HFONT font, WStringView text, const UiRect
 
   ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down, as the painter's buffer
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  ScopedGdiObject bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr) return false;
+  uint32_t* bits = nullptr;
+  ScopedGdiObject bitmap = CreateTopDownDib(width, height, &bits);
+  if (bits == nullptr) return false;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
   std::memset(bits, 0, count * sizeof(uint32_t));
 

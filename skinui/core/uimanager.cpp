@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/scoped_handle.h"
+#include "skinui/core/dib_section.h"
 #include "skinui/core/paint_context.h"
 #include "skinui/core/rect_convert.h"
 #include "skinui/core/skin_resources.h"
@@ -67,19 +68,10 @@ struct CSkinManagerUI::Offscreen {
 
   static std::unique_ptr<Offscreen> Create(SIZE size) {
     auto frame = std::make_unique<Offscreen>();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    frame->bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    frame->bitmap = CreateTopDownDib(size.cx, size.cy, &frame->pixels);
     frame->dc.Reset(CreateCompatibleDC(nullptr));
-    if (!frame->bitmap || !frame->dc || bits == nullptr) return nullptr;
+    if (!frame->dc || frame->pixels == nullptr) return nullptr;
     frame->previous = SelectObject(frame->dc.Get(), frame->bitmap.Get());
-    frame->pixels = static_cast<uint32_t*>(bits);
     frame->size = size;
     return frame;
   }

@@ -98,14 +98,12 @@ class CSkinManagerUI {
   // Focus, input and timers of the controls.
   CControlUI* GetFocus() const { return m_pFocus; }
   void SetFocus(CControlUI* control);
-  POINT GetMousePos() const { return m_ptLastMouse; }
   bool SetTimer(CControlUI* control, UINT id, UINT elapse_ms);
   void KillTimer(CControlUI* control, UINT id);
 
   void Invalidate();
   void Invalidate(const RECT& rect);
   void NeedUpdate();
-  bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
 
   // Lays the tree out to `size` if needed and paints all of it into `target`, a top-down
   // buffer of premultiplied 32-bit pixels that a window would present. Sends "windowinit" on

@@ -21,13 +21,6 @@ CControlUI* CContainerUI::GetItemAt(int index) const {
   return m_items[static_cast<size_t>(index)].get();
 }
 
-int CContainerUI::GetItemIndex(const CControlUI* control) const {
-  for (size_t i = 0; i < m_items.size(); ++i) {
-    if (m_items[i].get() == control) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 CControlUI* CContainerUI::FindSubControl(const wchar_t* name) {
   CControlUI* found = nullptr;
   VisitTree([&](CControlUI& control) {

@@ -19,7 +19,6 @@ class CContainerUI : public CControlUI {
   virtual bool Add(std::unique_ptr<CControlUI> control);
   int GetCount() const { return static_cast<int>(m_items.size()); }
   CControlUI* GetItemAt(int index) const;
-  int GetItemIndex(const CControlUI* control) const;
   // The first control of that name below this one, or null.
   CControlUI* FindSubControl(const wchar_t* name);
 

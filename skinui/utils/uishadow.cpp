@@ -1,6 +1,7 @@
 #include "skinui/utils/uishadow.h"
 
 #include "common/scoped_handle.h"
+#include "skinui/core/dib_section.h"
 #include "skinui/core/pixel_painter.h"
 #include "skinui/core/rect_convert.h"
 #include "skinui/core/uimanager.h"
@@ -146,18 +147,11 @@ void CShadowUI::Update() {
   const DecodedPicture* picture = m_sImage.empty() ? nullptr : m_pManager->Pictures().Get(m_sImage);
   if (width <= 0 || height <= 0 || picture == nullptr) return;
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  ScopedGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  uint32_t* bits = nullptr;
+  ScopedGdiObject bitmap = CreateTopDownDib(width, height, &bits);
   ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
-  if (!bitmap || !dc || bits == nullptr) return;
-  const PixelView frame{static_cast<uint32_t*>(bits), width, height, width};
+  if (!dc || bits == nullptr) return;
+  const PixelView frame{bits, width, height, width};
   PixelPainter painter(frame);
   painter.DrawPicture(PictureView(*picture), UiRect{0, 0, picture->width, picture->height}, UiRect{0, 0, width, height},
                       ToUiRect(m_rcCorner), 255, true);
