@@ -1,0 +1,11 @@
+#pragma once
+// The run's log, %TEMP%\BokrinSetup.log, for support staff: each stage's start and result, the
+// release record, the hosts and addresses tried, every failure with its error code, every
+// refused archive entry. A log that cannot be written never stops the installation.
+
+// Keeps the previous run's log as BokrinSetup.old.log and starts this run's block. Called once,
+// early in WinMain; lines written before it (or when it failed) go nowhere.
+void OpenSetupLog();
+// One time-stamped line; `format` takes the arguments of swprintf (%ls for wide strings, %lu for
+// error codes). Safe from any thread.
+void SetupLog(const wchar_t* format, ...);
