@@ -20,9 +20,10 @@ bokrin_enter_netns() {
   exec unshare --net --map-root-user "$@"
 }
 
-# Runs a command with a private Xvfb display that all of its children share.
+# Runs a command with a private Xvfb display that all of its children share; BOKRIN_SCREEN
+# (WIDTHxHEIGHT) sizes its screen.
 bokrin_run_with_display() {
-  xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' "$@"
+  xvfb-run -a -s "-screen 0 ${BOKRIN_SCREEN:-1280x1024}x24 -nolisten tcp" "$@"
 }
 
 # Wine's 32-bit loader starts 32-bit and 64-bit programs alike. It cannot run where wine32 is

@@ -4,9 +4,12 @@
 //
 //   skin-render.exe --skin FILE.xml --from FOLDER-OR-ZIP --out FILE.png
 //                   [--scale PERCENT] [--page ELEMENT=FILE.xml]... [--select TAB=INDEX]
+//                   [--positions FILE.txt]
 //
 // --page builds FILE.xml into the place of each ELEMENT the toolkit does not know (the
-// installer's pages); --select shows page INDEX of the tab layout named TAB.
+// installer's pages); --select shows page INDEX of the tab layout named TAB; --positions writes
+// "name left top right bottom" for every shown control with a name, in window pixels, which is
+// where tests that drive the real window click and look.
 // Exit code: 0 when the PNG was written, 1 on a usage error, 2 when the skin does not build,
 // 3 when the PNG could not be written.
 #include <windows.h>
@@ -19,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_convert.h"
 #include "skinui/core/uibase.h"
 #include "skinui/core/uibuilder.h"
 #include "skinui/core/skin_resources.h"
@@ -42,6 +46,7 @@ struct Options {
   std::map<std::wstring, std::wstring> pages;
   std::wstring select_tab;
   int select_index = 0;
+  std::wstring positions;
 };
 
 // A page element of the skin, built from its own file into the window's manager, as the
@@ -89,6 +94,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
       options.scale = _wtoi(value.c_str());
     } else if (name == L"--page" && value.find(L'=') != std::wstring::npos) {
       options.pages[value.substr(0, value.find(L'='))] = value.substr(value.find(L'=') + 1);
+    } else if (name == L"--positions") {
+      options.positions = value;
     } else if (name == L"--select" && value.find(L'=') != std::wstring::npos) {
       options.select_tab = value.substr(0, value.find(L'='));
       options.select_index = _wtoi(value.c_str() + value.find(L'=') + 1);
@@ -139,13 +146,28 @@ bool WritePng(const std::wstring& path, const std::vector<uint32_t>& frame, int 
   return !png.empty() && out.good();
 }
 
+void WritePositions(const CControlUI& control, std::ofstream& out) {
+  if (!control.IsVisible()) return;
+  if (!control.GetName().empty()) {
+    const RECT& pos = control.GetPos();
+    char line[64];
+    std::snprintf(line, sizeof(line), " %ld %ld %ld %ld\n", static_cast<long>(pos.left), static_cast<long>(pos.top),
+                  static_cast<long>(pos.right), static_cast<long>(pos.bottom));
+    const CSkinString& name = control.GetName();
+    out << Utf16ToUtf8(reinterpret_cast<const Utf16Char*>(name.data()), name.size()) << line;
+  }
+  if (const auto* container = dynamic_cast<const CContainerUI*>(&control)) {
+    for (int i = 0; i < container->GetCount(); ++i) WritePositions(*container->GetItemAt(i), out);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::fputs("usage: skin-render.exe --skin FILE.xml --from FOLDER-OR-ZIP --out FILE.png [--scale PERCENT] "
-               "[--page ELEMENT=FILE.xml]... [--select TAB=INDEX]\n",
+               "[--page ELEMENT=FILE.xml]... [--select TAB=INDEX] [--positions FILE.txt]\n",
                stderr);
     return 1;
   }
@@ -177,6 +199,11 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<uint32_t> frame(static_cast<size_t>(width) * static_cast<size_t>(height));
   manager.RenderTo(frame.data(), width, height);
   if (!WritePng(options.out, frame, width, height)) return 3;
+  if (!options.positions.empty()) {
+    std::ofstream positions(options.positions.c_str(), std::ios::binary);
+    WritePositions(*manager.GetRoot(), positions);
+    if (!positions.good()) return 3;
+  }
   std::printf("%dx%d\n", width, height);
   return 0;
 }

@@ -11,9 +11,55 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
 import e2e_support  # noqa: E402
 
 WIZARD_TITLE = "安装引导"
-# Where the buttons are in the wizard's window at 100 percent, from the skin's layout.
-QUICK_INSTALL = (400, 470)   # "btn_InstallFast" on page 0
-BEGIN_READING = (400, 463)   # "btn_BeginToRead" on page 3
+BOX_TITLE = "Tip"  # the message box, ErrTipWnd
+PAGES = ("ConfigOneUI=configpage.xml", "ConfigTwoUI=configpage2.xml", "InstallPageUI=installingpage.xml",
+         "InstallFinishUI=finishpage.xml")
+
+
+class Layout:
+    """Where the named controls of a skin window are at the display scale, as skin-render lays
+    them out: the real window is clicked and checked there, not at numbers copied from the skin."""
+
+    def __init__(self, env, work_dir, scale):
+        self.env = env
+        self.work_dir = work_dir
+        self.scale = scale
+        self.cache = {}
+
+    def page(self, index):
+        return self.controls("install.xml", ["--select", "wizardTab=%d" % index] +
+                             [a for page in PAGES for a in ("--page", page)])
+
+    def box(self):
+        return self.controls("ErrTipWnd.xml", [])
+
+    def controls(self, skin, options):
+        key = (skin, tuple(options))
+        if key not in self.cache:
+            name = "layout-%d-%s" % (len(self.cache), skin)
+            png = os.path.join(self.work_dir, name + ".png")
+            text = os.path.join(self.work_dir, name + ".txt")
+            result = self.env.wine([os.path.join(self.env.build_dir, "skin-render.exe"), "--skin", skin,
+                                    "--from", windows_path(os.path.join(self.env.build_dir, "entry", "skin.zip")),
+                                    "--out", windows_path(png), "--scale", str(self.scale),
+                                    "--positions", windows_path(text)] + options)
+            if result.returncode != 0:
+                raise AssertionError("skin-render failed for %s: %s" % (skin, result.stdout + result.stderr))
+            positions = {}
+            with open(text) as f:
+                for line in f:
+                    fields = line.split()
+                    positions[fields[0]] = tuple(int(v) for v in fields[1:5])
+            self.cache[key] = positions
+        return self.cache[key]
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def centre(rect):
+    return ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
 
 
 class WizardDriver:
@@ -21,6 +67,8 @@ class WizardDriver:
         self.env = env
         self.shots_dir = shots_dir
         os.makedirs(shots_dir, exist_ok=True)
+        self.scale = int(os.environ.get("BOKRIN_DISPLAY_SCALE", "100"))
+        self.layout = Layout(env, shots_dir, self.scale)
         self.process = None
         self.window = None
         self.shots = []
@@ -34,18 +82,25 @@ class WizardDriver:
                                         env=self.env.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         # The window is made layered at its first paint, and Wine then replaces its X window:
         # the one to click is the one that stays.
-        self.window = self.wait_for(self.stable_window, 120, "the wizard window")
+        self.window = self.wait_for(lambda: self.stable_window(WIZARD_TITLE), 120, "the wizard window")
 
-    def stable_window(self):
-        first = self.find_window()
+    def stable_window(self, title):
+        first = self.find_window(title)
         time.sleep(1.0)
-        return first if first is not None and first == self.find_window() else None
+        return first if first is not None and first == self.find_window(title) else None
 
-    def find_window(self):
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", WIZARD_TITLE],
+    @staticmethod
+    def find_window(title):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
                                capture_output=True, text=True)
         ids = found.stdout.split()
         return ids[0] if ids else None
+
+    def wait_for_box(self):
+        return self.wait_for(lambda: self.stable_window(BOX_TITLE), 30, "the message box")
+
+    def wait_for_no_box(self):
+        self.wait_for(lambda: self.find_window(BOX_TITLE) is None, 30, "the message box to close")
 
     @staticmethod
     def wait_for(probe, timeout, what):
@@ -57,14 +112,30 @@ class WizardDriver:
             time.sleep(0.25)
         raise AssertionError("timed out waiting for %s" % what)
 
-    def click(self, point):
-        subprocess.run(["xdotool", "mousemove", "--window", self.window, str(point[0]), str(point[1])], check=True)
+    def click_at(self, window, point):
+        subprocess.run(["xdotool", "mousemove", "--window", window, str(point[0]), str(point[1])], check=True)
         time.sleep(0.3)  # the button turns hot first, as under a hand
         subprocess.run(["xdotool", "click", "1"], check=True)
 
-    def screenshot(self, name):
-        path = os.path.join(self.shots_dir, name + ".png")
-        subprocess.run(["import", "-window", self.window, path], check=True, capture_output=True)
+    def click(self, page, name):
+        """Clicks the control of that name on wizard page `page` with the X pointer."""
+        self.click_at(self.window, centre(self.layout.page(page)[name]))
+
+    def click_box(self, box, name):
+        self.click_at(box, centre(self.layout.box()[name]))
+
+    @staticmethod
+    def keys(*names):
+        """Key strokes through X to whatever window has the focus, as a hand types them."""
+        subprocess.run(["xdotool", "key", "--delay", "80"] + list(names), check=True)
+
+    @staticmethod
+    def type_text(text):
+        subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
+
+    def screenshot(self, name, window=None):
+        path = os.path.join(self.shots_dir, "%s-%d.png" % (name, self.scale))
+        subprocess.run(["import", "-window", window or self.window, path], check=True, capture_output=True)
         self.shots.append(path)
         return path
 
@@ -102,13 +173,13 @@ def quick_install(env, shots_dir):
     try:
         driver.start()
         driver.screenshot("page0-start")
-        driver.click(QUICK_INSTALL)
+        driver.click(0, "btn_InstallFast")
         time.sleep(1.0)
         driver.screenshot("page2-installing")
         driver.wait_for(lambda: installed(env), 240, "the installation")
         time.sleep(2.0)  # the finish page follows the registration
         driver.screenshot("page3-finished")
-        driver.click(BEGIN_READING)
+        driver.click(3, "btn_BeginToRead")
         code = driver.wait_for_exit(60)
         return driver, code, client_command_line(env)
     finally:
