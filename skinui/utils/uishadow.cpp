@@ -56,7 +56,7 @@ void CShadowUI::Create(CSkinManagerUI* manager) {
   SetPropW(m_hParent, kShadowProperty, this);
   m_pPreviousProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(m_hParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CShadowUI::ParentProc)));
-  if (IsWindowVisible(m_hParent)) Show(true);
+  if (IsWindowVisible(m_hParent)) ShowWithParent();
 }
 
 LRESULT CALLBACK CShadowUI::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -71,10 +71,31 @@ LRESULT CALLBACK CShadowUI::ParentProc(HWND window, UINT message, WPARAM wParam,
     self->m_hParent = nullptr;
     if (self->m_hWnd != nullptr) DestroyWindow(self->m_hWnd);
     self->m_hWnd = nullptr;
+  } else if (message == WM_PAINT) {
+    // The shadow comes after the window's frame, so that it never delays the window's first one.
+    const LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
+    if (auto* painted = static_cast<CShadowUI*>(GetPropW(window, kShadowProperty))) painted->OnParentPainted();
+    return result;
   } else {
     self->OnParentMessage(message, wParam, lParam);
   }
   return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+void CShadowUI::OnParentPainted() {
+  m_bParentPainted = true;
+  if (m_bUpdatePending) {
+    m_bUpdatePending = false;
+    Show(true);
+  }
+}
+
+void CShadowUI::ShowWithParent() {
+  if (m_bParentPainted) {
+    Show(true);
+  } else {
+    m_bUpdatePending = true;
+  }
 }
 
 void CShadowUI::OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -100,18 +121,17 @@ void CShadowUI::OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (size.cx > m_szLast.cx || size.cy > m_szLast.cy) {
           m_bUpdatePending = true;
         } else {
-          Show(true);
+          ShowWithParent();
         }
       }
       break;
-    case WM_PAINT:
-      if (m_bUpdatePending) {
-        m_bUpdatePending = false;
-        Show(true);
-      }
-      break;
     case WM_SHOWWINDOW:
-      Show(wParam != FALSE && !IsIconic(m_hParent) && !IsZoomed(m_hParent));
+      if (wParam != FALSE && !IsIconic(m_hParent) && !IsZoomed(m_hParent)) {
+        ShowWithParent();
+      } else {
+        m_bUpdatePending = false;
+        Show(false);
+      }
       break;
     case WM_EXITSIZEMOVE:
       Update();

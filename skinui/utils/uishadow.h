@@ -33,6 +33,9 @@ class CShadowUI {
  private:
   static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnParentPainted();
+  // Shows the shadow now, or after the window's first paint when it has not painted yet.
+  void ShowWithParent();
   void Update();
   void Restack();
   void Show(bool show);
@@ -47,7 +50,9 @@ class CShadowUI {
   HWND m_hParent = nullptr;
   WNDPROC m_pPreviousProc = nullptr;
   SIZE m_szLast{};
+  // Drawn at the window's next paint: it grew, or it has not painted yet.
   bool m_bUpdatePending = false;
+  bool m_bParentPainted = false;
 };
 
 }  // namespace SkinUI

@@ -32,6 +32,9 @@ TEST(ShadowTest, FollowsTheWindowBelowIt) {
 
   SetWindowPos(window.GetHWND(), nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(window.GetHWND(), SW_SHOWNOACTIVATE);
+  // The window's first frame comes first; the shadow follows it.
+  EXPECT_FALSE(IsWindowVisible(shadow));
+  UpdateWindow(window.GetHWND());
   EXPECT_TRUE(IsWindowVisible(shadow));
   RECT place{};
   GetWindowRect(shadow, &place);
