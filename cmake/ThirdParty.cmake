@@ -64,6 +64,9 @@ target_link_libraries(minizip PUBLIC ZLIB::ZLIB)
 add_library(cjson STATIC ${CJSON_SOURCE_DIR}/cJSON.c)
 target_include_directories(cjson SYSTEM PUBLIC ${_dep_include})
 target_compile_options(cjson PRIVATE -w)
+# Linked in statically: its functions are no exports of the program, which would also keep
+# every one of them from the unused-section collection of the shipped build.
+target_compile_definitions(cjson PUBLIC CJSON_HIDE_SYMBOLS)
 
 if(BOKRIN_TEST_BUILD AND WIN32)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -10,7 +10,7 @@ sources_dir="$root/build/third_party"
 packages=(
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
+  g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   libz-mingw-w64-dev zlib1g-dev libminizip-dev libcjson-dev libstb-dev
   wine wine64 xvfb xauth fonts-wqy-microhei fontconfig xdotool imagemagick
   iproute2 util-linux curl openssl python3 python3-pil zip unzip file dpkg-dev time locales debootstrap

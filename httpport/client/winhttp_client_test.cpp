@@ -19,8 +19,9 @@ namespace {
 using Call = std::tuple<int32_t, uint32_t, uint32_t, int32_t>;
 const Call kFailureCall{-2, 0, 0, -2};
 
-// Not a multiple of the 4096-byte chunk, so the last read is a short one.
-constexpr size_t kBodySize = 100000;
+// Over the file stream's 1 MiB buffer and a multiple of neither it nor the 4096-byte chunk, so
+// the file fills the buffer twice and the last read and the last write are short ones.
+constexpr size_t kBodySize = (2 << 20) + 100000;
 const char kPackageName[] = "winhttp_client_test.bin";
 const char kDownloadPath[] = "winhttp_client_test.download";
 
