@@ -5,10 +5,10 @@
 #include <cstdarg>
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "common/scoped_handle.h"
 #include "common/setup_log_line.h"
+#include "common/setup_log_version.h"
 
 namespace {
 
@@ -33,24 +33,14 @@ std::wstring TempFilePath(const wchar_t* name) {
 
 // The version of this program's version resource, or a note that it has none.
 std::wstring ProgramVersion() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length == MAX_PATH) return L"(unknown version)";
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-  if (size == 0) return L"(no version resource)";
-  std::vector<BYTE> data(size);
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT info_size = 0;
-  if (!GetFileVersionInfoW(path, 0, size, data.data()) ||
-      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &info_size) ||
-      info_size < sizeof(VS_FIXEDFILEINFO)) {
-    return L"(no version resource)";
-  }
-  wchar_t version[48];
-  swprintf(version, 48, L"%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
-           HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
-  return version;
+  const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  const HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+  // Resource data stays mapped for the life of the process.
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const std::wstring version =
+      data != nullptr ? FileVersionText(static_cast<const unsigned char*>(data), SizeofResource(nullptr, resource))
+                      : std::wstring();
+  return version.empty() ? L"(no version resource)" : version;
 }
 
 // Moves the previous run's log aside. Only a plain file is moved: a folder of that name simply
