@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 
 namespace {
 
@@ -28,7 +29,10 @@ std::wstring ExecutablePath(HANDLE process) {
 void KillProcessesByPath(const std::wstring& exe_path) {
   DWORD ids[kMaxProcesses];
   DWORD returned_bytes = 0;
-  if (!EnumProcesses(ids, sizeof(ids), &returned_bytes)) return;
+  if (!EnumProcesses(ids, sizeof(ids), &returned_bytes)) {
+    SetupLog(L"Processes of %ls not listed, error %lu", exe_path.c_str(), GetLastError());
+    return;
+  }
 
   const DWORD count = returned_bytes / sizeof(DWORD);
   for (DWORD i = 0; i < count; ++i) {
@@ -38,7 +42,11 @@ void KillProcessesByPath(const std::wstring& exe_path) {
     // An unreadable executable must not match an empty path.
     const std::wstring path = ExecutablePath(process.Get());
     if (!path.empty() && _wcsicmp(path.c_str(), exe_path.c_str()) == 0) {
-      TerminateProcess(process.Get(), 0);
+      if (TerminateProcess(process.Get(), 0)) {
+        SetupLog(L"Process %lu (%ls) terminated", ids[i], path.c_str());
+      } else {
+        SetupLog(L"Process %lu (%ls) not terminated, error %lu", ids[i], path.c_str(), GetLastError());
+      }
     }
   }
 }

@@ -7,12 +7,22 @@
 #include <string>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log_line.h"
+#include "common/setup_log_version.h"
 
 namespace {
 
-SRWLOCK g_log_lock = SRWLOCK_INIT;
-// Open for the process's lifetime; closed by the owner when the program ends.
-ScopedHandle g_log_file;
+struct SetupLogFile {
+  SRWLOCK lock = SRWLOCK_INIT;
+  ScopedHandle file;
+};
+
+// Never destroyed: the engine thread may still log while the process exits, and Windows
+// closes the file then.
+SetupLogFile& TheLog() {
+  static SetupLogFile* const log = new SetupLogFile;
+  return *log;
+}
 
 std::wstring TempFilePath(const wchar_t* name) {
   wchar_t temp[MAX_PATH + 1];
@@ -21,13 +31,27 @@ std::wstring TempFilePath(const wchar_t* name) {
   return std::wstring(temp, length) + name;
 }
 
-void WriteUtf8(const wchar_t* text, int length) {
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return;
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], bytes, nullptr, nullptr);
-  DWORD written = 0;
-  WriteFile(g_log_file.Get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+// The version of this program's version resource, or a note that it has none.
+std::wstring ProgramVersion() {
+  const HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  const HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+  // Resource data stays mapped for the life of the process.
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const std::wstring version =
+      data != nullptr ? FileVersionText(static_cast<const unsigned char*>(data), SizeofResource(nullptr, resource))
+                      : std::wstring();
+  return version.empty() ? L"(no version resource)" : version;
+}
+
+// Moves the previous run's log aside. Only a plain file is moved: a folder of that name simply
+// leaves this run without a log. When the move fails the old log is dropped, since this run's
+// log matters more.
+void KeepPreviousLog(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  if (!MoveFileExW(path.c_str(), TempFilePath(L"BokrinSetup.old.log").c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(path.c_str());
+  }
 }
 
 }  // namespace
@@ -35,37 +59,46 @@ void WriteUtf8(const wchar_t* text, int length) {
 void OpenSetupLog() {
   const std::wstring path = TempFilePath(L"BokrinSetup.log");
   if (path.empty()) return;
-  AcquireSRWLockExclusive(&g_log_lock);
-  if (!g_log_file.IsValid()) {
-    MoveFileExW(path.c_str(), TempFilePath(L"BokrinSetup.old.log").c_str(), MOVEFILE_REPLACE_EXISTING);
-    // Readers (a support tool, an editor) may look while the installer still runs.
-    g_log_file.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  SetupLogFile& log = TheLog();
+  AcquireSRWLockExclusive(&log.lock);
+  const bool opened_before = log.file.IsValid();
+  if (!opened_before) {
+    KeepPreviousLog(path);
+    // Only a new file: %TEMP% belongs to the unelevated user, and a link planted under the
+    // log's name must not make this elevated process write somewhere else. Readers (a support
+    // tool, an editor) may look while the installer still runs.
+    log.file.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
   }
-  ReleaseSRWLockExclusive(&g_log_lock);
+  ReleaseSRWLockExclusive(&log.lock);
+  if (!opened_before) {
+    SetupLog(L"BokrinSetup %ls started, command line: %ls", ProgramVersion().c_str(), GetCommandLineW());
+  }
 }
 
 void SetupLog(const wchar_t* format, ...) {
   // Callers log a failure and then still read its code.
   const DWORD saved_error = GetLastError();
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  wchar_t line[2048];
-  int length = swprintf(line, 32, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth,
-                        now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-  if (length < 0) return SetLastError(saved_error);
+  SetupLogFile& log = TheLog();
+  wchar_t text[kMaxLogTextUnits + 1];
+  text[0] = L'\0';
   va_list arguments;
   va_start(arguments, format);
-  const int room = static_cast<int>(sizeof(line) / sizeof(line[0])) - length - 2;
-  int text = vswprintf(line + length, static_cast<size_t>(room) + 1, format, arguments);
+  // Some run-time libraries leave a cut text unterminated.
+  vswprintf(text, kMaxLogTextUnits + 1, format, arguments);
   va_end(arguments);
-  // An overlong line is cut, not lost.
-  if (text < 0) text = static_cast<int>(wcslen(line + length));
-  length += text;
-  line[length++] = L'\r';
-  line[length++] = L'\n';
-  AcquireSRWLockExclusive(&g_log_lock);
-  if (g_log_file.IsValid()) WriteUtf8(line, length);
-  ReleaseSRWLockExclusive(&g_log_lock);
+  text[kMaxLogTextUnits] = L'\0';
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const std::string line = FormatSetupLogLine(
+      LogTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds},
+      text, wcslen(text));
+  // One write per line under the lock: lines of two threads never mix.
+  AcquireSRWLockExclusive(&log.lock);
+  if (log.file.IsValid()) {
+    DWORD written = 0;
+    WriteFile(log.file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+  ReleaseSRWLockExclusive(&log.lock);
   SetLastError(saved_error);
 }

@@ -3,8 +3,10 @@
 // release record, the hosts and addresses tried, every failure with its error code, every
 // refused archive entry. A log that cannot be written never stops the installation.
 
-// Keeps the previous run's log as BokrinSetup.old.log and starts this run's block. Called once,
-// early in WinMain; lines written before it (or when it failed) go nowhere.
+// Keeps the previous run's log as BokrinSetup.old.log and starts this run's block with a line
+// that names the program's version and command line. Called once, early in WinMain; lines
+// written before it (or when it failed) go nowhere. A log still held open by another installer
+// is left alone, and this run then writes none.
 void OpenSetupLog();
 // One time-stamped line; `format` takes the arguments of swprintf (%ls for wide strings, %lu for
 // error codes). Safe from any thread.

@@ -6,12 +6,15 @@
 #include <string>
 
 #include "common/registry.h"
+#include "common/setup_log.h"
+#include "engine/client_launch_rules.h"
 #include "engine/registration_texts.h"
 
 namespace {
 
 std::wstring RecordedInstallDir() {
   const ScopedRegKey key = RegOpenOrCreateKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Bokrin");
+  if (!key) SetupLog(L"Launch: the product key cannot be opened");
   return RegReadString(key.Get(), L"Bokrin", REG_SZ);
 }
 
@@ -19,6 +22,12 @@ std::wstring RecordedInstallDir() {
 
 bool StartInstalledClient() {
   const std::wstring install_dir = RecordedInstallDir();
+  if (!IsFullDirectoryPath(install_dir)) {
+    // Missing, unreadable and too long values all read as empty.
+    SetupLog(L"Launch refused: the recorded install directory \"%ls\" is not a full path",
+             install_dir.c_str());
+    return false;
+  }
   const std::wstring file = ClientExePath(install_dir);
   const std::wstring parameters = LaunchParameters(install_dir);
   SHELLEXECUTEINFOW info = {};
@@ -29,5 +38,11 @@ bool StartInstalledClient() {
   info.lpFile = file.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = SW_SHOW;
-  return ShellExecuteExW(&info) != FALSE;
+  SetupLog(L"Launch: starting %ls %ls", file.c_str(), parameters.c_str());
+  if (!ShellExecuteExW(&info)) {
+    SetupLog(L"Launch failed, error %lu", GetLastError());
+    return false;
+  }
+  SetupLog(L"Launch: the client was started");
+  return true;
 }

@@ -54,6 +54,40 @@ TEST_F(ClientLaunch, StartsClientWithBothQuotedDirectories) {
   EXPECT_NE(arguments.find("Bokrin.exe"), std::string::npos) << arguments;
 }
 
+// Each recorded directory would, given to the shell, start the Bokrin.exe that the current
+// folder holds; the start is refused instead.
+TEST_F(ClientLaunch, DirectoryNotGivenInFullIsRefused) {
+  const std::wstring temp = install_.dir().substr(0, install_.dir().rfind(L'\\', install_.dir().size() - 2) + 1);
+  const std::wstring name = install_.dir().substr(temp.size());
+  ASSERT_EQ(install_.dir().substr(0, 2), L"C:");
+  struct Case {
+    const wchar_t* what;
+    bool recorded;
+    std::wstring directory;
+    std::wstring current_folder;
+  };
+  const Case cases[] = {
+      {L"missing", false, L"", install_.dir()},
+      {L"empty", true, L"", install_.dir()},
+      // Longer than a path: read as nothing at all.
+      {L"unreadable", true, install_.dir() + std::wstring(300, L'x') + L"\\", install_.dir()},
+      {L"relative", true, name, temp},
+      {L"rooted on the current drive", true, install_.dir().substr(2), temp},
+      {L"relative to the drive's folder", true, L"C:" + name, temp},
+  };
+  wchar_t saved_folder[MAX_PATH] = {};
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, saved_folder), 0u);
+  for (const Case& c : cases) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Bokrin");
+    if (c.recorded) RecordInstallDir(c.directory);
+    EXPECT_TRUE(SetCurrentDirectoryW(c.current_folder.c_str())) << c.what;
+
+    EXPECT_FALSE(StartInstalledClient()) << c.what;
+    // The stand-in's folder is removed at the end; it must not be current then.
+    SetCurrentDirectoryW(saved_folder);
+  }
+}
+
 TEST_F(ClientLaunch, MissingExecutableIsReportedWithoutShellBox) {
   RecordInstallDir(install_.dir() + L"absent\\");
   EXPECT_FALSE(StartInstalledClient());

@@ -10,6 +10,7 @@
 #include "common/paths.h"
 #include "common/processes.h"
 #include "common/product_names.h"
+#include "common/setup_log.h"
 #include "common/text_convert.h"
 #include "engine/download_progress.h"
 #include "engine/engine_messages.h"
@@ -37,10 +38,19 @@ std::string ToAnsi(const std::wstring& text) {
 
 void CreateLink(int folder_id, const std::wstring& client_exe) {
   wchar_t folder[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathW(nullptr, folder, folder_id, TRUE)) return;
+  if (!SHGetSpecialFolderPathW(nullptr, folder, folder_id, TRUE)) {
+    SetupLog(L"Registration: shell folder %d unknown, no shortcut there", folder_id);
+    return;
+  }
   const std::wstring link = std::wstring(folder) + kLinkName;
-  if (PathExists(link, false)) ForceDeleteFile(link.c_str());
-  CreateShortcut(client_exe.c_str(), L"", link.c_str(), client_exe.c_str());
+  if (PathExists(link, false) && !ForceDeleteFile(link.c_str())) {
+    SetupLog(L"Registration: old shortcut %ls not deleted, error %lu", link.c_str(), GetLastError());
+  }
+  if (CreateShortcut(client_exe.c_str(), L"", link.c_str(), client_exe.c_str())) {
+    SetupLog(L"Registration: shortcut %ls saved", link.c_str());
+  } else {
+    SetupLog(L"Registration: shortcut %ls not saved", link.c_str());
+  }
 }
 
 }  // namespace
@@ -52,15 +62,21 @@ void InstallApp::Status(const wchar_t* text) { PostStatus(m_hWnd, text); }
 
 void InstallApp::Progress(int32_t value) { PostProgress(m_hWnd, value); }
 
-void InstallApp::Error(WPARAM mode, const wchar_t* text) { PostError(m_hWnd, mode, text); }
+void InstallApp::Error(WPARAM mode, const wchar_t* text) {
+  SetupLog(L"Error shown, mode %u: %ls", static_cast<unsigned>(mode), text);
+  PostError(m_hWnd, mode, text);
+}
 
 void InstallApp::Run() {
   // Keeps the socket layer up for the address lookups of the signing and the HTTP DNS retry.
   CHttpPort socket_layer;
 
+  SetupLog(L"Installation started: install directory \"%ls\", book directory \"%ls\"",
+           m_strInstallPath.c_str(), m_strBookPath.c_str());
   Status(L"获取安装包，请稍候...");
   Progress(kProgressStarted);
   if (!IsNetworkConnected()) {
+    SetupLog(L"Network check: the system reports no connection");
     Error(kErrorBackToStart, L"当前无网络，请检查网络连接！");
     return;
   }
@@ -68,7 +84,12 @@ void InstallApp::Run() {
   Status(L"正在访问链接，请稍候...");
   ReleaseInfo release;
   QueryStatus query_status;
+  SetupLog(L"Version query started");
   QueryLatestVersion(&release, &query_status);
+  SetupLog(L"Version query returned: status code %ld, message \"%ls\"", static_cast<long>(query_status.code),
+           ToWide(query_status.message).c_str());
+  SetupLog(L"Release: version \"%ls\", URL \"%ls\"", ToWide(release.versionNo).c_str(),
+           ToWide(release.url).c_str());
   Status(L"链接返回，请稍候...");
   Progress(kProgressVersionQueried);
   if (query_status.code != 0) {
@@ -88,6 +109,8 @@ void InstallApp::Run() {
 
   if (m_strBookPath.empty()) m_strBookPath = DefaultBookDir();
   if (CompleteBookDirText(m_strBookPath)) CreateDirectoryTree(m_strBookPath.c_str());
+  SetupLog(L"Locations: install directory \"%ls\", book directory \"%ls\"", install_dir.c_str(),
+           m_strBookPath.c_str());
   WriteLocationValues(install_dir, m_strBookPath);
   Progress(kProgressDirectoriesRecorded);
 
@@ -97,10 +120,13 @@ void InstallApp::Run() {
     Error(kErrorStay, L"下路径出错！");
     return;
   }
+  SetupLog(L"Download started into %ls", m_strPackagePath.c_str());
   if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath))) {
+    SetupLog(L"Download failed");
     Error(kErrorStay, L"下载失败，请检查网络后重新下载");
     return;
   }
+  SetupLog(L"Download finished");
   WritePackagePathValue(m_strPackagePath);
   Progress(kProgressDownloaded);
 
@@ -113,14 +139,20 @@ void InstallApp::Run() {
     Error(kErrorStay, L"解压路径出错啦");
     return;
   }
-  if (!ExtractPackage(this, m_strPackagePath, install_dir)) return;
+  SetupLog(L"Extraction started into %ls", install_dir.c_str());
+  if (!ExtractPackage(this, m_strPackagePath, install_dir)) {
+    SetupLog(L"Extraction failed");
+    return;
+  }
+  SetupLog(L"Extraction finished");
   Progress(kProgressExtracted);
   Status(L"正在安装，请稍候...");
 
+  SetupLog(L"Registration started");
   CreateLink(CSIDL_DESKTOPDIRECTORY, client_exe);
   CreateLink(CSIDL_PROGRAMS, client_exe);
   const wchar_t* const old_rules[] = {L"Bokrin阅读", L"Bokrin", L"Bokrin.exe"};
-  RemoveFirewallRules(old_rules, 3);
+  if (!RemoveFirewallRules(old_rules, 3)) SetupLog(L"Registration: old firewall rules not all removed");
   AddFirewallRule(L"Bokrin-I", client_exe.c_str(), true);
   AddFirewallRule(L"Bokrin-O", client_exe.c_str(), false);
   Progress(kProgressLinksAndFirewallDone);
@@ -128,7 +160,9 @@ void InstallApp::Run() {
   RegisterOpenCommand(install_dir);
   WriteUninstallEntry(install_dir, ToWide(release.versionNo));
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+  SetupLog(L"Registration finished");
 
+  SetupLog(L"Installation finished");
   Progress(kProgressFinished);
   Status(L"安装完成");
   PostMessageW(m_hWnd, WM_INSTALL_FINISHED, 0, 0);

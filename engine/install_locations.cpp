@@ -4,19 +4,30 @@
 
 #include "common/paths.h"
 #include "common/registry.h"
+#include "common/setup_log.h"
 #include "engine/location_rules.h"
 
 namespace {
 
 std::wstring CreatedSubDir(const std::wstring& parent, const wchar_t* name) {
   const std::wstring path = parent + name;
-  if (!PathExists(path, true)) CreateDirectoryTree(path.c_str());
+  if (!PathExists(path, true) && !CreateDirectoryTree(path.c_str())) {
+    SetupLog(L"Locations: %ls not created, error %lu", path.c_str(), GetLastError());
+  }
   return path;
+}
+
+const wchar_t* RootName(HKEY root) {
+  return root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE" : L"HKEY_CURRENT_USER";
 }
 
 void WriteLocationValuesUnder(HKEY root, const std::wstring& install_dir,
                               const std::wstring& book_dir, const std::wstring& app_data_dir) {
   const ScopedRegKey key = RegOpenOrCreateKey(root, kProductKey);
+  if (!key) {
+    SetupLog(L"Locations: the product key under %ls cannot be opened; nothing recorded there", RootName(root));
+    return;
+  }
   RegWriteValue(key.Get(), kInstallDirValue, REG_SZ, install_dir);
   RegWriteValue(key.Get(), kBookDirValue, REG_SZ, book_dir);
   RegWriteValue(key.Get(), kAppDataDirValue, REG_SZ, app_data_dir);
@@ -32,13 +43,23 @@ std::wstring ReadProductValue(HKEY root, const wchar_t* name) {
 bool DefaultInstallDir(bool use_default, std::wstring& directory) {
   if (use_default) {
     wchar_t program_files[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, TRUE);
+    if (!SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, TRUE)) {
+      SetupLog(L"Locations: the program files folder is unknown");
+    }
     directory = program_files;
   }
-  if (!PathExists(directory, true) && !CreateDirectoryW(directory.c_str(), nullptr)) return false;
+  if (!PathExists(directory, true) && !CreateDirectoryW(directory.c_str(), nullptr)) {
+    SetupLog(L"Locations: install directory \"%ls\" not created, error %lu; used as it is", directory.c_str(),
+             GetLastError());
+    return false;
+  }
   directory = CompleteInstallDirText(directory);
   if (PathExists(directory, true)) return false;
-  return CreateDirectoryW(directory.c_str(), nullptr) != FALSE;
+  if (!CreateDirectoryW(directory.c_str(), nullptr)) {
+    SetupLog(L"Locations: install directory %ls not created, error %lu", directory.c_str(), GetLastError());
+    return false;
+  }
+  return true;
 }
 
 std::wstring DefaultBookDir() { return CreatedSubDir(GetAppDataDir(), L"eBooks\\"); }

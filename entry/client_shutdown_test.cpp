@@ -12,12 +12,30 @@ namespace {
 
 bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
+bool ShowsClientTitle(HANDLE process) {
+  const DWORD process_id = GetProcessId(process);
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, nullptr, L"Bokrin阅读")) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process_id) return true;
+  }
+  return false;
+}
+
 class ClientShutdown : public testing::Test {
  protected:
   void SetUp() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Bokrin");
     ASSERT_TRUE(install_.ok());
     ASSERT_EQ(FindWindowW(nullptr, L"Bokrin阅读"), nullptr) << "a client from elsewhere is running";
+  }
+
+  // Starts `file_name` and waits until its window shows the client's title.
+  HANDLE StartTitled(const wchar_t* file_name) {
+    const HANDLE process = install_.Start(file_name, L"");
+    if (process == nullptr) return nullptr;
+    return WaitUntil([process] { return ShowsClientTitle(process); }) ? process : nullptr;
   }
 
   // Starts `file_name` and waits until it has recorded its process id.
@@ -65,6 +83,36 @@ TEST_F(ClientShutdown, RecordedIdOfOtherProgramIsNotTerminated) {
   ShutDownRunningClient();
 
   EXPECT_FALSE(HasEnded(other));
+}
+
+// The client's title on a window of another program (an Explorer folder of that name): that
+// program is neither told nor terminated, also when it recorded its id as the client would.
+TEST_F(ClientShutdown, TitledWindowOfOtherProgramIsLeftAlone) {
+  ASSERT_TRUE(install_.CopyClientAs(L"Other.exe"));
+  const HANDLE other = StartTitled(L"Other.exe");
+  ASSERT_NE(other, nullptr);
+
+  ShutDownRunningClient();
+
+  EXPECT_FALSE(HasEnded(other));
+  EXPECT_EQ(install_.ReadFile(L"messages.log"), "");
+}
+
+// The other program's window, opened last, is the first one with the title; the client behind
+// it is still the one that is told and terminated.
+TEST_F(ClientShutdown, ClientIsFoundBehindOtherProgramWithSameTitle) {
+  ASSERT_TRUE(install_.CopyClientAs(L"Other.exe"));
+  const HANDLE client = StartTitled(L"Bokrin.exe");
+  ASSERT_NE(client, nullptr);
+  const HANDLE other = StartTitled(L"Other.exe");
+  ASSERT_NE(other, nullptr);
+
+  ShutDownRunningClient();
+
+  EXPECT_TRUE(HasEnded(client));
+  EXPECT_FALSE(HasEnded(other));
+  // Both write here; only the client was told.
+  EXPECT_EQ(install_.ReadFile(L"messages.log"), "1912\r\n1048\r\n");
 }
 
 TEST_F(ClientShutdown, ReadingRecordedIdCreatesProductKey) {

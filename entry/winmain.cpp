@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/product_names.h"
+#include "common/setup_log.h"
 #include "entry/client_shutdown.h"
 #include "entry/dll_search.h"
 #include "entry/instance_check.h"
@@ -48,6 +49,8 @@ void LoadSkinResource() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   // Before anything can load a DLL: never from beside the downloaded setup program.
   RestrictDllSearchToSystem32();
+  // Before the client shutdown, whose steps are logged too.
+  OpenSetupLog();
 
   if (IsSystemTooOld()) {
     ShowSystemTooOldBox();

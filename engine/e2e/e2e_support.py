@@ -108,6 +108,11 @@ class Environment:
             raise RuntimeError("cannot tell the Wine user from %s" % names)
         return os.path.join(users, names[0])
 
+    def temp_dir(self):
+        """%TEMP% of the prefix's programs, where the setup log goes, as the Linux side sees it."""
+        temp = self.wine(["cmd", "/c", "echo %TEMP%"]).stdout.decode("utf-8", "replace").strip()
+        return self.unix_path(temp)
+
     def unix_path(self, windows_path):
         assert windows_path[:3].upper() == "C:\\", windows_path
         return os.path.join(self.drive_c, windows_path[3:].replace("\\", "/"))

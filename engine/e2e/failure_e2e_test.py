@@ -32,6 +32,9 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         cls.allowed = [os.path.join("Program Files", "Bokrin"),
                        os.path.join(user, "AppData", "Roaming", "Bokrin"),
                        os.path.join(user, "AppData", "Local", "Temp", "BokrinInstallZip")]
+        # The setup log and the previous run's.
+        temp = os.path.relpath(cls.env.temp_dir(), cls.env.drive_c)
+        cls.allowed += [os.path.join(temp, "BokrinSetup.log"), os.path.join(temp, "BokrinSetup.old.log")]
 
     def setUp(self):
         self.env.reset_services()

@@ -21,6 +21,7 @@
 #include "common/heap_block.h"
 #include "common/product_names.h"
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/text_convert.h"
 #include "engine/client_launch.h"
 #include "engine/install_app.h"
@@ -143,6 +144,8 @@ int main() {
   const std::wstring first = argc > 1 ? argv[1] : L"";
   const std::wstring second = argc > 2 ? argv[2] : L"";
   LocalFree(argv);
+  // Logs as the installer does, so that a run here leaves the same log behind.
+  OpenSetupLog();
   if (first == L"--launch") {
     const bool started = StartInstalledClient();
     PrintLine(started ? "LAUNCHED" : "LAUNCH FAILED", std::wstring());

@@ -1,0 +1,172 @@
+#include "common/setup_log.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/scoped_handle.h"
+#include "common/testing/scoped_temp_dir.h"
+#include "common/testing/setup_log_writer.h"
+#include "common/text_convert.h"
+
+namespace {
+
+std::string ReadAll(const std::wstring& path) {
+  const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string content;
+  if (!file) return content;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
+  return content;
+}
+
+// The lines of a log, each without its CR LF; a last piece without one is kept as it is.
+std::vector<std::string> Lines(const std::string& log) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(log.substr(start, end - start));
+  }
+  if (start < log.size()) lines.push_back(log.substr(start));
+  return lines;
+}
+
+// "YYYY-MM-DD hh:mm:ss.mmm " in front; the text after it.
+bool SplitStamp(const std::string& line, std::string* text) {
+  static const char kShape[] = "dddd-dd-dd dd:dd:dd.ddd ";
+  const size_t stamp_size = sizeof(kShape) - 1;
+  if (line.size() < stamp_size) return false;
+  for (size_t i = 0; i < stamp_size; ++i) {
+    const bool digit = line[i] >= '0' && line[i] <= '9';
+    if (kShape[i] == 'd' ? !digit : line[i] != kShape[i]) return false;
+  }
+  *text = line.substr(stamp_size);
+  return true;
+}
+
+class SetupLogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(temp_.path().empty());
+    // The writer finds its %TEMP% as every program does: through TMP first, then TEMP.
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+      wchar_t value[MAX_PATH] = {};
+      GetEnvironmentVariableW(name, value, MAX_PATH);
+      saved_[name] = value;
+      SetEnvironmentVariableW(name, temp_.path().c_str());
+    }
+  }
+  void TearDown() override {
+    for (const auto& saved : saved_) SetEnvironmentVariableW(saved.first.c_str(), saved.second.c_str());
+  }
+
+  // Runs the writer to its end; its exit code, or -1 when it did not start.
+  int RunWriter(const std::wstring& arguments) {
+    std::wstring command_line = L"\"" BOKRIN_SETUP_LOG_WRITER L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started)) {
+      return -1;
+    }
+    const ScopedHandle process(started.hProcess);
+    const ScopedHandle thread(started.hThread);
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process.Get(), &exit_code);
+    return static_cast<int>(exit_code);
+  }
+
+  std::string Log() const { return ReadAll(temp_.path() + L"BokrinSetup.log"); }
+  std::string OldLog() const { return ReadAll(temp_.path() + L"BokrinSetup.old.log"); }
+
+  ScopedTempDir temp_;
+  std::map<std::wstring, std::wstring> saved_;
+};
+
+std::string WriterLine(const char* marker, int thread, int line) {
+  std::ostringstream text;
+  text << "writer " << marker << " thread " << thread << " line " << line << ' '
+       << WideToCodePage(CP_UTF8, kWriterPadding);
+  return text.str();
+}
+
+TEST_F(SetupLogTest, RunWritesHeaderThenStampedLines) {
+  ASSERT_EQ(RunWriter(L"first 1 3"), 0);
+
+  const std::vector<std::string> lines = Lines(Log());
+  ASSERT_EQ(lines.size(), 4u) << Log();
+  std::string text;
+  ASSERT_TRUE(SplitStamp(lines[0], &text)) << lines[0];
+  // The writer carries no version resource; the installer does.
+  EXPECT_EQ(text.rfind("BokrinSetup (no version resource) started, command line: ", 0), 0u) << text;
+  EXPECT_NE(text.find("setup-log-writer.exe\" first 1 3"), std::string::npos) << text;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(SplitStamp(lines[i + 1], &text)) << lines[i + 1];
+    EXPECT_EQ(text, WriterLine("first", 0, i));
+  }
+  EXPECT_EQ(OldLog(), "");
+}
+
+TEST_F(SetupLogTest, EachRunKeepsThePreviousAsOldLog) {
+  const char* const markers[] = {"first", "second", "third"};
+  for (size_t run = 0; run < 3; ++run) {
+    ASSERT_EQ(RunWriter(CodePageToWide(CP_UTF8, markers[run]) + L" 1 1"), 0);
+    const std::string log = Log();
+    EXPECT_NE(log.find(WriterLine(markers[run], 0, 0)), std::string::npos) << log;
+    EXPECT_EQ(Lines(log).size(), 2u) << "one block per run: " << log;
+    if (run > 0) {
+      const std::vector<std::string> old_lines = Lines(OldLog());
+      ASSERT_EQ(old_lines.size(), 2u) << OldLog();
+      std::string text;
+      ASSERT_TRUE(SplitStamp(old_lines[1], &text));
+      EXPECT_EQ(text, WriterLine(markers[run - 1], 0, 0));
+    }
+  }
+}
+
+// A folder where the log belongs: the run goes on without a log, and the folder stays.
+TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesRunWorking) {
+  const std::wstring log_path = temp_.path() + L"BokrinSetup.log";
+  ASSERT_TRUE(CreateDirectoryW(log_path.c_str(), nullptr));
+
+  EXPECT_EQ(RunWriter(L"blocked 2 20"), 0);
+
+  const DWORD attributes = GetFileAttributesW(log_path.c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(GetFileAttributesW((temp_.path() + L"BokrinSetup.old.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SetupLogTest, LinesOfTwoThreadsStayWhole) {
+  constexpr int kThreads = 2;
+  constexpr int kLines = 400;
+  ASSERT_EQ(RunWriter(L"mixed 2 400"), 0);
+
+  const std::vector<std::string> lines = Lines(Log());
+  ASSERT_EQ(lines.size(), 1u + kThreads * kLines);
+  int next_line[kThreads] = {};
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::string text;
+    ASSERT_TRUE(SplitStamp(lines[i], &text)) << i << ": " << lines[i];
+    int thread = -1;
+    for (int t = 0; t < kThreads; ++t) {
+      if (text.rfind("writer mixed thread " + std::to_string(t) + " ", 0) == 0) thread = t;
+    }
+    ASSERT_NE(thread, -1) << i << ": " << text;
+    // Each thread's lines whole, in its own order.
+    ASSERT_EQ(text, WriterLine("mixed", thread, next_line[thread])) << i;
+    ++next_line[thread];
+  }
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next_line[t], kLines);
+}
+
+}  // namespace
