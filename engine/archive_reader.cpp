@@ -11,7 +11,83 @@
 #include "common/paths.h"
 #include "engine/entry_names.h"
 
+namespace {
+
+// minizip file functions over a file that the caller opened and keeps open, so that the bytes
+// read are those of that very file, whatever its name stands for meanwhile. One stream at a
+// time, which is all one open archive asks for.
+class HandleArchiveFile {
+ public:
+  explicit HandleArchiveFile(HANDLE file) : file_(file) {
+    functions_.zopen64_file = &HandleArchiveFile::Open;
+    functions_.zread_file = &HandleArchiveFile::Read;
+    functions_.zwrite_file = &HandleArchiveFile::Write;
+    functions_.ztell64_file = &HandleArchiveFile::Tell;
+    functions_.zseek64_file = &HandleArchiveFile::Seek;
+    functions_.zclose_file = &HandleArchiveFile::Close;
+    functions_.zerror_file = &HandleArchiveFile::Error;
+    functions_.opaque = this;
+  }
+  HandleArchiveFile(const HandleArchiveFile&) = delete;
+  HandleArchiveFile& operator=(const HandleArchiveFile&) = delete;
+
+  zlib_filefunc64_def* Functions() { return &functions_; }
+
+ private:
+  static HandleArchiveFile* Self(voidpf opaque) { return static_cast<HandleArchiveFile*>(opaque); }
+
+  static voidpf Open(voidpf opaque, const void*, int mode) {
+    HandleArchiveFile* self = Self(opaque);
+    if (self->open_ || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    self->open_ = true;
+    self->position_ = 0;
+    return self;
+  }
+  static uLong Read(voidpf opaque, voidpf, void* buffer, uLong size) {
+    HandleArchiveFile* self = Self(opaque);
+    LARGE_INTEGER where;
+    where.QuadPart = static_cast<LONGLONG>(self->position_);
+    DWORD read = 0;
+    if (!SetFilePointerEx(self->file_, where, nullptr, FILE_BEGIN) ||
+        !ReadFile(self->file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
+      self->failed_ = true;
+      return 0;
+    }
+    self->position_ += read;
+    return read;
+  }
+  static uLong Write(voidpf, voidpf, const void*, uLong) { return 0; }
+  static ZPOS64_T Tell(voidpf opaque, voidpf) { return Self(opaque)->position_; }
+  static long Seek(voidpf opaque, voidpf, ZPOS64_T offset, int origin) {
+    HandleArchiveFile* self = Self(opaque);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(self->file_, &size)) return -1;
+    switch (origin) {
+      case ZLIB_FILEFUNC_SEEK_SET: self->position_ = offset; break;
+      case ZLIB_FILEFUNC_SEEK_CUR: self->position_ += offset; break;
+      case ZLIB_FILEFUNC_SEEK_END: self->position_ = static_cast<ZPOS64_T>(size.QuadPart) + offset; break;
+      default: return -1;
+    }
+    return 0;
+  }
+  static int Close(voidpf opaque, voidpf) {
+    Self(opaque)->open_ = false;
+    return 0;
+  }
+  static int Error(voidpf opaque, voidpf) { return Self(opaque)->failed_ ? -1 : 0; }
+
+  HANDLE file_;
+  uint64_t position_ = 0;
+  bool open_ = false;
+  bool failed_ = false;
+  zlib_filefunc64_def functions_ = {};
+};
+
+}  // namespace
+
 struct Archive {
+  // Declared first, so that the walk is closed before the functions it reads through go.
+  std::unique_ptr<HandleArchiveFile> source;
   ArchiveWalk walk;
 };
 
@@ -85,6 +161,19 @@ ArchiveHandle OpenArchive(const std::wstring& path) {
   auto archive = std::make_unique<Archive>();
   if (!archive->walk.Open(path.c_str(), &file_functions)) return nullptr;
   return archive.release();
+}
+
+ArchiveHandle OpenArchiveFile(HANDLE file) {
+  auto archive = std::make_unique<Archive>();
+  archive->source = std::make_unique<HandleArchiveFile>(file);
+  if (!archive->walk.Open(nullptr, archive->source->Functions())) return nullptr;
+  return archive.release();
+}
+
+int SurveyArchive(ArchiveHandle archive, size_t install_dir_length, PackageSurvey* survey) {
+  if (archive == nullptr) return kArchiveNoHandle;
+  *survey = SurveyPackage(&archive->walk, install_dir_length);
+  return 0;
 }
 
 int GetArchiveEntry(ArchiveHandle archive, int32_t number, ArchiveEntry* entry) {

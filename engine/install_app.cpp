@@ -97,7 +97,8 @@ void InstallApp::Run() {
     Error(kErrorStay, L"下路径出错！");
     return;
   }
-  if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath))) {
+  Md5Digest package_digest = {};
+  if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath), &package_digest)) {
     Error(kErrorStay, L"下载失败，请检查网络后重新下载");
     return;
   }
@@ -113,7 +114,7 @@ void InstallApp::Run() {
     Error(kErrorStay, L"解压路径出错啦");
     return;
   }
-  if (!ExtractPackage(this, m_strPackagePath, install_dir)) return;
+  if (!ExtractPackage(this, m_strPackagePath, install_dir, package_digest)) return;
   Progress(kProgressExtracted);
   Status(L"正在安装，请稍候...");
 
