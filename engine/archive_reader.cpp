@@ -136,11 +136,16 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
   if (!file) return kArchiveCannotCreate;
 
-  const int result = walk->Inflate(static_cast<size_t>(number), [&file](const char* data, size_t size) {
+  // The write's own error, for the caller's log: the clean-up below sets others.
+  DWORD write_error = ERROR_SUCCESS;
+  const auto write = [&file, &write_error](const char* data, size_t size) {
     DWORD written = 0;
-    return WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) &&
-           written == static_cast<DWORD>(size);
-  });
+    const DWORD wanted = static_cast<DWORD>(size);
+    if (WriteFile(file.Get(), data, wanted, &written, nullptr) && written == wanted) return true;
+    write_error = GetLastError();
+    return false;
+  };
+  const int result = walk->Inflate(static_cast<size_t>(number), write);
   if (result == 0) {
     const FILETIME* creation = IsZeroTime(entry.creation_time) ? nullptr : &entry.creation_time;
     const FILETIME* access = IsZeroTime(entry.access_time) ? nullptr : &entry.access_time;
@@ -149,7 +154,10 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   }
   file.Reset();
   // A file that failed half-way holds wrong data; none is better.
-  if (result != 0) ForceDeleteFile(path.c_str());
+  if (result != 0) {
+    ForceDeleteFile(path.c_str());
+    SetLastError(write_error);
+  }
   return result;
 }
 

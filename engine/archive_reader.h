@@ -37,7 +37,8 @@ int SurveyArchive(ArchiveHandle archive, size_t install_dir_length, PackageSurve
 int GetArchiveEntry(ArchiveHandle archive, int32_t number, ArchiveEntry* entry);
 // Writes the entry to the absolute path `target`, creating missing parents. A file is created
 // anew without sharing; its times are set once all of it is written. A file that fails
-// half-way is removed rather than left behind truncated.
+// half-way is removed rather than left behind truncated. On failure GetLastError tells the
+// Win32 error of the create or the write (0 for an entry whose data is damaged).
 int ExtractEntry(ArchiveHandle archive, int32_t number, const std::wstring& target);
 // Harmless for null.
 void CloseArchive(ArchiveHandle archive);

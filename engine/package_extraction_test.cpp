@@ -166,7 +166,8 @@ TEST_F(PackageExtractionTest, ReplacesAReadOnlyFileAndKeepsFilesThePackageLacks)
 
 TEST_F(PackageExtractionTest, UnicodeNamesAndInstallDirectory) {
   const std::wstring install_dir = temp_.path() + L"程序 文件\\博克林\\";
-  ASSERT_TRUE(Extract(WritePackage({{"Bokrin.exe", "MZ"}, {"资料/读我.txt", "你好"}, {"书库/", ""}}), install_dir));
+  const std::wstring package = WritePackage({{"Bokrin.exe", "MZ"}, {"资料/读我.txt", "你好"}, {"书库/", ""}});
+  ASSERT_TRUE(Extract(package, install_dir));
   EXPECT_TRUE(Reports(sink_).empty());
   EXPECT_EQ(ReadFileBytes(install_dir + L"资料\\读我.txt"), "你好");
   EXPECT_NE(GetFileAttributesW((install_dir + L"书库").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
@@ -384,8 +385,8 @@ TEST_F(PackageExtractionTest, OnlyThePackageThatWasDownloadedIsExtracted) {
 // cannot be opened, and so is not extracted.
 TEST_F(PackageExtractionTest, APackageOpenForWritingElsewhereIsNotExtracted) {
   const std::wstring package = WritePackage({{"Bokrin.exe", "MZ"}});
-  const ScopedHandle writer(CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+  const DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const ScopedHandle writer(CreateFileW(package.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(writer);
   EXPECT_FALSE(Extract(package, install_dir_));
   ExpectUnreadablePackageReported(sink_);
