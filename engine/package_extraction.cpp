@@ -144,11 +144,13 @@ bool IsDamagedEntry(int result) {
   return result == kArchiveDataError || result == kArchiveEntryUnreadable || result == kArchiveNoSuchEntry;
 }
 
-}  // namespace
-
+// Entries per progress value: as many values as entries while they fit between 801 and 969,
+// otherwise blocks of entries just large enough that the values still end by 969.
 int32_t ExtractionProgressStep(int32_t count) {
   return count <= kProgressValues ? 1 : (count + kProgressValues - 1) / kProgressValues;
 }
+
+}  // namespace
 
 bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded) {

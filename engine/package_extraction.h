@@ -21,6 +21,3 @@ bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const 
 // The same, reporting to `window`.
 bool ExtractPackage(HWND window, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded);
-
-// Progress values for `count` entries: one per block of entries, from 801, never past 969.
-int32_t ExtractionProgressStep(int32_t count);

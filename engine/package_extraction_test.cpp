@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/testing/scoped_temp_dir.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
@@ -391,6 +392,31 @@ TEST_F(PackageExtractionTest, APackageOpenForWritingElsewhereIsNotExtracted) {
   EXPECT_FALSE(Extract(package, install_dir_));
   ExpectUnreadablePackageReported(sink_);
   EXPECT_TRUE(Listing(install_dir_).empty());
+}
+
+// The setup log names the refused entry, its zero byte shown, and the file that could not be
+// written with its error codes.
+TEST_F(PackageExtractionTest, TheLogNamesTheRefusedEntryAndTheFailedWrite) {
+  OpenSetupLog();
+  wchar_t temp[MAX_PATH + 1] = {};
+  ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+  const std::wstring log = std::wstring(temp) + L"BokrinSetup.log";
+
+  EXPECT_FALSE(Extract(WritePackage({{"Bokrin.exe", "MZ"}, {std::string("Bokrin.exe\0.txt", 15), "evil"}}),
+                       install_dir_));
+  EXPECT_NE(ReadFileBytes(log).find("package refused, refused name, entry 1 \"Bokrin.exe\\x00.txt\""),
+            std::string::npos)
+      << ReadFileBytes(log);
+
+  const std::wstring held_path = install_dir_ + L"Bokrin.exe";
+  ASSERT_TRUE(WriteFileBytes(held_path, "running"));
+  const ScopedHandle held(CreateFileW(held_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(Extract(WritePackage({{"Bokrin.exe", "new"}}), install_dir_));
+  std::string held_utf8;
+  for (wchar_t ch : held_path) held_utf8 += static_cast<char>(ch);  // the test's paths are ASCII
+  EXPECT_NE(ReadFileBytes(log).find(held_utf8 + " failed, zip error 4, error 32"), std::string::npos)
+      << ReadFileBytes(log);
 }
 
 }  // namespace
