@@ -36,36 +36,48 @@ class HandleArchiveFile {
  private:
   static HandleArchiveFile* Self(voidpf opaque) { return static_cast<HandleArchiveFile*>(opaque); }
 
+  // The size is learnt once: nobody can change the file while the extraction holds it.
   static voidpf Open(voidpf opaque, const void*, int mode) {
     HandleArchiveFile* self = Self(opaque);
     if (self->open_ || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(self->file_, &size)) return nullptr;
+    self->size_ = static_cast<uint64_t>(size.QuadPart);
+    self->file_pointer_ = UINT64_MAX;  // unknown: the first read places it
     self->open_ = true;
     self->position_ = 0;
     return self;
   }
+  // minizip reads headers a few bytes at a time, mostly one after the other: the file pointer
+  // is moved only when a read does not start where the last one ended.
   static uLong Read(voidpf opaque, voidpf, void* buffer, uLong size) {
     HandleArchiveFile* self = Self(opaque);
-    LARGE_INTEGER where;
-    where.QuadPart = static_cast<LONGLONG>(self->position_);
+    if (self->position_ != self->file_pointer_) {
+      LARGE_INTEGER where;
+      where.QuadPart = static_cast<LONGLONG>(self->position_);
+      if (!SetFilePointerEx(self->file_, where, nullptr, FILE_BEGIN)) {
+        self->failed_ = true;
+        return 0;
+      }
+      self->file_pointer_ = self->position_;
+    }
     DWORD read = 0;
-    if (!SetFilePointerEx(self->file_, where, nullptr, FILE_BEGIN) ||
-        !ReadFile(self->file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
+    if (!ReadFile(self->file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
       self->failed_ = true;
       return 0;
     }
     self->position_ += read;
+    self->file_pointer_ = self->position_;
     return read;
   }
   static uLong Write(voidpf, voidpf, const void*, uLong) { return 0; }
   static ZPOS64_T Tell(voidpf opaque, voidpf) { return Self(opaque)->position_; }
   static long Seek(voidpf opaque, voidpf, ZPOS64_T offset, int origin) {
     HandleArchiveFile* self = Self(opaque);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(self->file_, &size)) return -1;
     switch (origin) {
       case ZLIB_FILEFUNC_SEEK_SET: self->position_ = offset; break;
       case ZLIB_FILEFUNC_SEEK_CUR: self->position_ += offset; break;
-      case ZLIB_FILEFUNC_SEEK_END: self->position_ = static_cast<ZPOS64_T>(size.QuadPart) + offset; break;
+      case ZLIB_FILEFUNC_SEEK_END: self->position_ = self->size_ + offset; break;
       default: return -1;
     }
     return 0;
@@ -77,7 +89,9 @@ class HandleArchiveFile {
   static int Error(voidpf opaque, voidpf) { return Self(opaque)->failed_ ? -1 : 0; }
 
   HANDLE file_;
+  uint64_t size_ = 0;
   uint64_t position_ = 0;
+  uint64_t file_pointer_ = UINT64_MAX;
   bool open_ = false;
   bool failed_ = false;
   zlib_filefunc64_def functions_ = {};
