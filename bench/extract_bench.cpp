@@ -5,10 +5,27 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "engine/install_messages.h"
 #include "engine/package_extraction.h"
 #include "engine/testing/message_sink_window.h"
+#include "identity/md5.h"
+
+namespace {
+
+// The digest the download would have kept: the extraction checks the package against it.
+Md5Digest DigestOfFile(const wchar_t* path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  return md5.Finish();
+}
+
+}  // namespace
 
 int main() {
   int argc = 0;
@@ -17,11 +34,12 @@ int main() {
     std::fprintf(stderr, "usage: extract_bench <package.zip> <install directory>\n");
     return 2;
   }
+  const Md5Digest downloaded = DigestOfFile(argv[1]);
   MessageSinkWindow sink;
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  const bool ok = ExtractPackage(sink.hwnd(), argv[1], argv[2]);
+  const bool ok = ExtractPackage(sink.hwnd(), argv[1], argv[2], downloaded);
   QueryPerformanceCounter(&end);
   sink.Drain();
   LocalFree(argv);

@@ -11,7 +11,97 @@
 #include "common/paths.h"
 #include "engine/entry_names.h"
 
+namespace {
+
+// minizip file functions over a file that the caller opened and keeps open, so that the bytes
+// read are those of that very file, whatever its name stands for meanwhile. One stream at a
+// time, which is all one open archive asks for.
+class HandleArchiveFile {
+ public:
+  explicit HandleArchiveFile(HANDLE file) : file_(file) {
+    functions_.zopen64_file = &HandleArchiveFile::Open;
+    functions_.zread_file = &HandleArchiveFile::Read;
+    functions_.zwrite_file = &HandleArchiveFile::Write;
+    functions_.ztell64_file = &HandleArchiveFile::Tell;
+    functions_.zseek64_file = &HandleArchiveFile::Seek;
+    functions_.zclose_file = &HandleArchiveFile::Close;
+    functions_.zerror_file = &HandleArchiveFile::Error;
+    functions_.opaque = this;
+  }
+  HandleArchiveFile(const HandleArchiveFile&) = delete;
+  HandleArchiveFile& operator=(const HandleArchiveFile&) = delete;
+
+  zlib_filefunc64_def* Functions() { return &functions_; }
+
+ private:
+  static HandleArchiveFile* Self(voidpf opaque) { return static_cast<HandleArchiveFile*>(opaque); }
+
+  // The size is learnt once: nobody can change the file while the extraction holds it.
+  static voidpf Open(voidpf opaque, const void*, int mode) {
+    HandleArchiveFile* self = Self(opaque);
+    if (self->open_ || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(self->file_, &size)) return nullptr;
+    self->size_ = static_cast<uint64_t>(size.QuadPart);
+    self->file_pointer_ = UINT64_MAX;  // unknown: the first read places it
+    self->open_ = true;
+    self->position_ = 0;
+    return self;
+  }
+  // minizip reads headers a few bytes at a time, mostly one after the other: the file pointer
+  // is moved only when a read does not start where the last one ended.
+  static uLong Read(voidpf opaque, voidpf, void* buffer, uLong size) {
+    HandleArchiveFile* self = Self(opaque);
+    if (self->position_ != self->file_pointer_) {
+      LARGE_INTEGER where;
+      where.QuadPart = static_cast<LONGLONG>(self->position_);
+      if (!SetFilePointerEx(self->file_, where, nullptr, FILE_BEGIN)) {
+        self->failed_ = true;
+        return 0;
+      }
+      self->file_pointer_ = self->position_;
+    }
+    DWORD read = 0;
+    if (!ReadFile(self->file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
+      self->failed_ = true;
+      return 0;
+    }
+    self->position_ += read;
+    self->file_pointer_ = self->position_;
+    return read;
+  }
+  static uLong Write(voidpf, voidpf, const void*, uLong) { return 0; }
+  static ZPOS64_T Tell(voidpf opaque, voidpf) { return Self(opaque)->position_; }
+  static long Seek(voidpf opaque, voidpf, ZPOS64_T offset, int origin) {
+    HandleArchiveFile* self = Self(opaque);
+    switch (origin) {
+      case ZLIB_FILEFUNC_SEEK_SET: self->position_ = offset; break;
+      case ZLIB_FILEFUNC_SEEK_CUR: self->position_ += offset; break;
+      case ZLIB_FILEFUNC_SEEK_END: self->position_ = self->size_ + offset; break;
+      default: return -1;
+    }
+    return 0;
+  }
+  static int Close(voidpf opaque, voidpf) {
+    Self(opaque)->open_ = false;
+    return 0;
+  }
+  static int Error(voidpf opaque, voidpf) { return Self(opaque)->failed_ ? -1 : 0; }
+
+  HANDLE file_;
+  uint64_t size_ = 0;
+  uint64_t position_ = 0;
+  uint64_t file_pointer_ = UINT64_MAX;
+  bool open_ = false;
+  bool failed_ = false;
+  zlib_filefunc64_def functions_ = {};
+};
+
+}  // namespace
+
 struct Archive {
+  // Declared first, so that the walk is closed before the functions it reads through go.
+  std::unique_ptr<HandleArchiveFile> source;
   ArchiveWalk walk;
 };
 
@@ -60,11 +150,16 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
   if (!file) return kArchiveCannotCreate;
 
-  const int result = walk->Inflate(static_cast<size_t>(number), [&file](const char* data, size_t size) {
+  // The write's own error, for the caller's log: the clean-up below sets others.
+  DWORD write_error = ERROR_SUCCESS;
+  const auto write = [&file, &write_error](const char* data, size_t size) {
     DWORD written = 0;
-    return WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) &&
-           written == static_cast<DWORD>(size);
-  });
+    const DWORD wanted = static_cast<DWORD>(size);
+    if (WriteFile(file.Get(), data, wanted, &written, nullptr) && written == wanted) return true;
+    write_error = GetLastError();
+    return false;
+  };
+  const int result = walk->Inflate(static_cast<size_t>(number), write);
   if (result == 0) {
     const FILETIME* creation = IsZeroTime(entry.creation_time) ? nullptr : &entry.creation_time;
     const FILETIME* access = IsZeroTime(entry.access_time) ? nullptr : &entry.access_time;
@@ -73,7 +168,10 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   }
   file.Reset();
   // A file that failed half-way holds wrong data; none is better.
-  if (result != 0) ForceDeleteFile(path.c_str());
+  if (result != 0) {
+    ForceDeleteFile(path.c_str());
+    SetLastError(write_error);
+  }
   return result;
 }
 
@@ -85,6 +183,19 @@ ArchiveHandle OpenArchive(const std::wstring& path) {
   auto archive = std::make_unique<Archive>();
   if (!archive->walk.Open(path.c_str(), &file_functions)) return nullptr;
   return archive.release();
+}
+
+ArchiveHandle OpenArchiveFile(HANDLE file) {
+  auto archive = std::make_unique<Archive>();
+  archive->source = std::make_unique<HandleArchiveFile>(file);
+  if (!archive->walk.Open(nullptr, archive->source->Functions())) return nullptr;
+  return archive.release();
+}
+
+int SurveyArchive(ArchiveHandle archive, size_t install_dir_length, PackageSurvey* survey) {
+  if (archive == nullptr) return kArchiveNoHandle;
+  *survey = SurveyPackage(&archive->walk, install_dir_length);
+  return 0;
 }
 
 int GetArchiveEntry(ArchiveHandle archive, int32_t number, ArchiveEntry* entry) {

@@ -28,11 +28,17 @@ using ArchiveHandle = Archive*;
 
 // Null when the file cannot be opened or its central directory cannot be read.
 ArchiveHandle OpenArchive(const std::wstring& path);
+// The same for a file that the caller opened for reading and keeps open until the archive is
+// closed: everything is read through that handle, never by the file's name.
+ArchiveHandle OpenArchiveFile(HANDLE file);
+// Judges the whole archive before anything of it is written (SurveyPackage).
+int SurveyArchive(ArchiveHandle archive, size_t install_dir_length, PackageSurvey* survey);
 // Entry -1 fills only `index` with the entry count; 0 .. count - 1 fill every field.
 int GetArchiveEntry(ArchiveHandle archive, int32_t number, ArchiveEntry* entry);
 // Writes the entry to the absolute path `target`, creating missing parents. A file is created
 // anew without sharing; its times are set once all of it is written. A file that fails
-// half-way is removed rather than left behind truncated.
+// half-way is removed rather than left behind truncated. On failure GetLastError tells the
+// Win32 error of the create or the write (0 for an entry whose data is damaged).
 int ExtractEntry(ArchiveHandle archive, int32_t number, const std::wstring& target);
 // Harmless for null.
 void CloseArchive(ArchiveHandle archive);

@@ -2,6 +2,8 @@
 
 #include <minizip/unzip.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -59,6 +61,39 @@ bool IsEmptyArchive(const void* name, const zlib_filefunc64_def& functions) {
          size == kEndRecordBytes + comment_bytes;
 }
 
+// The stored name as a whole: a zero byte is kept as a zero unit, so that the name is judged
+// with everything that follows it instead of as the part before it.
+WString DecodeStoredName(const char* bytes, size_t size) {
+  WString name;
+  size_t begin = 0;
+  for (;;) {
+    const size_t end = std::find(bytes + begin, bytes + size, '\0') - bytes;
+    const String16 decoded = Utf8ToString16(std::string(bytes + begin, end - begin).c_str());
+    name.append(decoded.CStr(), decoded.Length());
+    if (end == size) return name;
+    name.push_back(Utf16Char(0));
+    begin = end + 1;
+  }
+}
+
+struct DataRange {
+  uint64_t begin;
+  uint64_t end;
+  size_t entry;
+};
+
+// The entry whose data begins inside another entry's data, or `ranges.size()`.
+size_t FindOverlap(std::vector<DataRange> ranges) {
+  std::sort(ranges.begin(), ranges.end(),
+            [](const DataRange& a, const DataRange& b) { return a.begin < b.begin; });
+  uint64_t covered_to = 0;
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    if (i > 0 && ranges[i].begin < covered_to) return ranges[i].entry;
+    covered_to = std::max(covered_to, ranges[i].end);
+  }
+  return SIZE_MAX;
+}
+
 }  // namespace
 
 void ArchiveWalk::ZipCloser::operator()(void* zip) const { unzClose(zip); }
@@ -114,14 +149,15 @@ int ArchiveWalk::ReadRecord(size_t number, ArchiveRecord* record) {
   }
 
   *record = ArchiveRecord();
-  // The name ends at its first zero byte, as it does for every file function that gets it.
-  const String16 decoded = Utf8ToString16(name.c_str());
-  record->name = CleanEntryName(WString(decoded.CStr(), decoded.Length()));
+  record->name = CleanEntryName(DecodeStoredName(name.data(), info.size_filename));
   record->attributes = EntryAttributes(static_cast<uint16_t>(info.version), static_cast<uint32_t>(info.external_fa));
   record->has_dos_time = DosDateTimeToTicks(static_cast<uint32_t>(info.dosDate), &record->dos_time);
   record->stamp = ParseExtendedTimes(extra.data(), extra.size());
   record->compressed_size = info.compressed_size;
   record->uncompressed_size = info.uncompressed_size;
+  constexpr uLong kEncryptedFlags = 0x0001 | 0x0040;
+  record->encrypted = (info.flag & kEncryptedFlags) != 0;
+  record->compression_method = static_cast<uint16_t>(info.compression_method);
   return 0;
 }
 
@@ -142,10 +178,80 @@ int ArchiveWalk::Inflate(size_t number, const ArchiveSink& sink) {
     if (read < 0) return kArchiveDataError;
     if (read == 0) break;
     inflated += static_cast<uint64_t>(read);
+    // Nothing beyond the announced size reaches the disk, whatever the data holds.
+    if (inflated > info.uncompressed_size) return kArchiveDataError;
     if (!sink(block.data(), static_cast<size_t>(read))) return kArchiveWriteFailed;
   }
   // minizip gives its CRC verdict only once the announced size has been read, and takes data
   // that ends sooner as a complete entry; such an entry is cut short.
   if (inflated != info.uncompressed_size) return kArchiveDataError;
   return unzCloseCurrentFile(open_entry.release()) == UNZ_OK ? 0 : kArchiveDataError;
+}
+
+int ArchiveWalk::DataStart(size_t number, uint64_t* offset) {
+  const int result = GoTo(number);
+  if (result != 0) return result;
+  if (unzOpenCurrentFile(zip_.get()) != UNZ_OK) return kArchiveEntryUnreadable;
+  OpenEntry open_entry(zip_.get());
+  *offset = unzGetCurrentFileZStreamPos64(zip_.get());
+  return 0;
+}
+
+PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length) {
+  PackageSurvey survey;
+  const auto refuse = [&survey](PackageFault fault, size_t number, const WString& name) {
+    survey.fault = fault;
+    survey.entry = number;
+    survey.entry_name = name;
+    return survey;
+  };
+  std::vector<NamedEntry> names;
+  std::vector<DataRange> ranges;
+  bool has_client = false;
+  for (size_t number = 0; number < walk->EntryCount(); ++number) {
+    ArchiveRecord record;
+    if (walk->ReadRecord(number, &record) != 0) return refuse(PackageFault::kUnreadableEntry, number, WString());
+    const bool directory = IsDirectoryEntry(record.attributes, record.name);
+    if (!IsContainedEntryName(record.name)) return refuse(PackageFault::kRefusedName, number, record.name);
+    if (!FitsPathLimits(install_dir_length, record.name, directory)) {
+      return refuse(PackageFault::kPathTooLong, number, record.name);
+    }
+    if (record.encrypted) return refuse(PackageFault::kEncrypted, number, record.name);
+    if (record.compression_method != 0 && record.compression_method != 8) {
+      return refuse(PackageFault::kUnknownMethod, number, record.name);
+    }
+    if (record.compressed_size > 0) {
+      uint64_t start = 0;
+      if (walk->DataStart(number, &start) != 0) return refuse(PackageFault::kUnreadableEntry, number, record.name);
+      const uint64_t end = start + record.compressed_size < start ? UINT64_MAX : start + record.compressed_size;
+      ranges.push_back(DataRange{start, end, number});
+    }
+    if (!directory) {
+      const uint64_t sum = survey.declared_bytes + record.uncompressed_size;
+      survey.declared_bytes = sum < survey.declared_bytes ? UINT64_MAX : sum;
+    }
+    has_client = has_client || IsClientExecutableEntry(record.name, directory);
+    names.push_back(NamedEntry{record.name, directory});
+  }
+  const size_t overlapping = FindOverlap(ranges);
+  if (overlapping != SIZE_MAX) return refuse(PackageFault::kOverlappingData, overlapping, names[overlapping].name);
+  const size_t clash = FindFileFolderClash(names);
+  if (clash != names.size()) return refuse(PackageFault::kFileFolderClash, clash, names[clash].name);
+  if (!has_client) survey.fault = PackageFault::kNoClientExecutable;
+  return survey;
+}
+
+const char* PackageFaultName(PackageFault fault) {
+  switch (fault) {
+    case PackageFault::kNone: return "none";
+    case PackageFault::kUnreadableEntry: return "unreadable entry";
+    case PackageFault::kRefusedName: return "refused name";
+    case PackageFault::kPathTooLong: return "path too long";
+    case PackageFault::kEncrypted: return "encrypted entry";
+    case PackageFault::kUnknownMethod: return "unknown compression method";
+    case PackageFault::kOverlappingData: return "overlapping entry data";
+    case PackageFault::kFileFolderClash: return "file and folder of the same name";
+    case PackageFault::kNoClientExecutable: return "no Bokrin.exe at the root";
+  }
+  return "unknown";
 }

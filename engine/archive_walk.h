@@ -29,7 +29,8 @@ constexpr size_t kInflateBlockBytes = 16384;
 
 // One entry's central directory record as the extraction uses it.
 struct ArchiveRecord {
-  // The stored name decoded as UTF-8 up to its first zero byte, then cleaned (CleanEntryName).
+  // The whole stored name decoded as UTF-8, zero bytes included, then cleaned (CleanEntryName);
+  // a zero unit left in it makes IsContainedEntryName refuse it.
   WString name;
   uint32_t attributes = 0;  // EntryAttributes
   // The stored date and time as ticks of the same wall-clock time, in no particular zone;
@@ -39,6 +40,8 @@ struct ArchiveRecord {
   ExtendedTimes stamp;  // from the record's extra field
   uint64_t compressed_size = 0;
   uint64_t uncompressed_size = 0;
+  bool encrypted = false;            // general purpose flag bit 0 (or 6, strong encryption)
+  uint16_t compression_method = 0;   // 0 stored, 8 deflated; the reader knows no other
 };
 
 // Takes inflated data block by block; false stops the inflation.
@@ -65,8 +68,13 @@ class ArchiveWalk {
 
   // Inflates the entry into `sink`. 0 only when all of its data arrived, as long as its record
   // announces, and matches its CRC; kArchiveDataError for data that cannot be inflated, is
-  // shorter or does not match, kArchiveWriteFailed when the sink stopped it.
+  // shorter or longer or does not match, kArchiveWriteFailed when the sink stopped it. The
+  // sink never gets more than the announced size.
   int Inflate(size_t number, const ArchiveSink& sink);
+
+  // Where the entry's stored data begins in the archive, behind its local header; reading the
+  // header checks it against the central record.
+  int DataStart(size_t number, uint64_t* offset);
 
  private:
   // Where an entry's central directory record is (minizip's unz64_file_pos).
@@ -83,3 +91,33 @@ class ArchiveWalk {
   std::unique_ptr<void, ZipCloser> zip_;  // null for an archive without entries
   std::vector<Position> positions_;
 };
+
+// Why a package is refused before anything of it is written.
+enum class PackageFault {
+  kNone,
+  kUnreadableEntry,      // a record or local header that cannot be read
+  kRefusedName,          // IsContainedEntryName refuses the name
+  kPathTooLong,          // the name does not fit FitsPathLimits below the install directory
+  kEncrypted,
+  kUnknownMethod,        // neither stored nor deflated
+  kOverlappingData,      // the entry's data shares bytes of the archive with another entry's
+  kFileFolderClash,      // a file entry's name is also a folder of the archive
+  kNoClientExecutable,   // no file entry "Bokrin.exe" at the root
+};
+
+struct PackageSurvey {
+  PackageFault fault = PackageFault::kNone;
+  // The refused entry's number and cleaned name (not for kNoClientExecutable).
+  size_t entry = 0;
+  WString entry_name;
+  // The file entries' announced sizes added up (saturating): what the extraction will write.
+  uint64_t declared_bytes = 0;
+};
+
+// Judges every entry of an opened archive once, before the first is written, for an install
+// directory of `install_dir_length` units (ending with a separator). The first fault found
+// ends the survey.
+PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length);
+
+// A short English word for the log.
+const char* PackageFaultName(PackageFault fault);

@@ -71,8 +71,8 @@ TEST(ArchiveWalkTest, ReadsTheRecordsAsTheExtractionJudgesThem) {
   stamped.external_attributes = kUnixFileRw;
   stamped.extra = ExtendedTimeBlock(5, {1600000000, 1500000000});
   ZipEntrySpec hostile{"C:\\tmp\\..\\..\\x", "x"};
-  // The name that file functions would get ends at the zero byte; so does the judged one.
-  ZipEntrySpec cut_by_zero{std::string("..\0/harmless.txt", 16), "z"};
+  // A zero byte stays in the name, so that the name is judged with what follows it.
+  ZipEntrySpec cut_by_zero{std::string("Bokrin.exe\0.txt", 15), "z"};
 
   MemoryArchive archive({dos_file, directory, stamped, hostile, cut_by_zero});
   ASSERT_TRUE(archive.opened());
@@ -109,7 +109,7 @@ TEST(ArchiveWalkTest, ReadsTheRecordsAsTheExtractionJudgesThem) {
   // The drive and one upward step go; the second step is left for the extraction to refuse.
   EXPECT_EQ(archive.Record(3).name, WString(U16("..\\x")));
   const ArchiveRecord cut = archive.Record(4);
-  EXPECT_EQ(cut.name, WString(U16("..")));
+  EXPECT_EQ(cut.name, U16("Bokrin.exe") + WString(1, Utf16Char(0)) + U16(".txt"));
   EXPECT_FALSE(IsContainedEntryName(cut.name));
 
   ArchiveRecord untouched;
@@ -210,6 +210,84 @@ TEST(ArchiveWalkTest, RefusesDataThatIsNotWhatTheEntrySays) {
   data.clear();
   EXPECT_EQ(archive.Inflate(2, &data), 0);
   EXPECT_EQ(data.size(), 50000u);
+}
+
+// Every fault that refuses a package as a whole, each in a package that is otherwise whole,
+// with the entry that the log names.
+TEST(ArchiveWalkTest, SurveysThePackageBeforeAnythingIsWritten) {
+  const ZipEntrySpec client{"Bokrin.exe", "MZ client"};
+  ZipEntrySpec encrypted{"secret.txt", "hidden words"};
+  encrypted.password = "pw";
+  ZipEntrySpec bzip2{"packed.bin", "BZh9"};
+  bzip2.deflate = false;
+  bzip2.method = 12;
+  ZipEntrySpec same_data{"b.txt", "shared data"};
+  same_data.data_of = 1;
+  ZipEntrySpec directory_client{"Bokrin.exe/", ""};
+  ZipEntrySpec unix_directory_client{"Bokrin.exe", ""};
+  unix_directory_client.version_made_by = kMadeByUnix;
+  unix_directory_client.external_attributes = kUnixDirectory;
+  const std::string padded = "Bokrin.exe" + std::string(300, ' ');
+  struct Case {
+    const char* what;
+    std::vector<ZipEntrySpec> entries;
+    PackageFault fault;
+    size_t entry;
+  };
+  const Case kCases[] = {
+      {"whole", {{"readme.txt", "r"}, client, {"skin/", ""}, {"skin/a.xml", "<a/>"}}, PackageFault::kNone, 0},
+      {"client in another case", {{"BOKRIN.EXE", "MZ"}}, PackageFault::kNone, 0},
+      {"no entries", {}, PackageFault::kNoClientExecutable, 0},
+      {"no client", {{"readme.txt", "r"}}, PackageFault::kNoClientExecutable, 0},
+      {"client below the root", {{"bin/Bokrin.exe", "MZ"}}, PackageFault::kNoClientExecutable, 0},
+      {"client is a directory entry", {directory_client, {"x.txt", "x"}}, PackageFault::kNoClientExecutable, 0},
+      {"client is a Unix directory", {unix_directory_client}, PackageFault::kNoClientExecutable, 0},
+      {"zero byte in a name", {client, {std::string("Bokrin.exe\0.txt", 15), "evil"}}, PackageFault::kRefusedName, 1},
+      {"device behind a zero byte", {client, {std::string("CON\0x.txt", 9), "evil"}}, PackageFault::kRefusedName, 1},
+      {"name padded with blanks", {client, {padded, "evil"}}, PackageFault::kRefusedName, 1},
+      {"trailing dot", {client, {"Bokrin.exe.", "evil"}}, PackageFault::kRefusedName, 1},
+      {"superscript device", {client, {"COM\xc2\xb9.txt", "evil"}}, PackageFault::kRefusedName, 1},
+      {"forbidden character", {client, {"a?.txt", "evil"}}, PackageFault::kRefusedName, 1},
+      {"control character", {client, {"a\x01.txt", "evil"}}, PackageFault::kRefusedName, 1},
+      {"upward step", {client, {"../evil.txt", "evil"}}, PackageFault::kRefusedName, 1},
+      {"too long for the directory", {client, {std::string(250, 'n'), "long"}}, PackageFault::kPathTooLong, 1},
+      {"encrypted", {client, encrypted}, PackageFault::kEncrypted, 1},
+      {"unknown method", {client, bzip2}, PackageFault::kUnknownMethod, 1},
+      {"two records, one data", {client, {"a.txt", "shared data"}, same_data}, PackageFault::kOverlappingData, 2},
+      {"file and folder", {client, {"lib", "file"}, {"lib/x.dll", "x"}}, PackageFault::kFileFolderClash, 1},
+      {"file inside the client", {client, {"Bokrin.exe/x", "x"}}, PackageFault::kFileFolderClash, 0},
+  };
+  constexpr size_t kInstallDirLength = 20;  // as "C:\Program Files\B\"
+  for (const Case& c : kCases) {
+    MemoryArchive archive(c.entries);
+    ASSERT_TRUE(archive.opened()) << c.what;
+    const PackageSurvey survey = SurveyPackage(&archive.walk(), kInstallDirLength);
+    EXPECT_EQ(survey.fault, c.fault) << c.what << ": " << PackageFaultName(survey.fault);
+    if (c.fault != PackageFault::kNone && c.fault != PackageFault::kNoClientExecutable) {
+      EXPECT_EQ(survey.entry, c.entry) << c.what;
+    }
+  }
+}
+
+TEST(ArchiveWalkTest, SurveyAddsUpTheAnnouncedSizesOfTheFiles) {
+  ZipEntrySpec announced_big{"big.bin", "tiny"};
+  announced_big.announced_size = 0xFFFFFFF0;
+  MemoryArchive archive({{"Bokrin.exe", std::string(1000, 'x')}, {"dir/", ""}, announced_big, {"e.txt", ""}});
+  ASSERT_TRUE(archive.opened());
+  const PackageSurvey survey = SurveyPackage(&archive.walk(), 3);
+  EXPECT_EQ(survey.fault, PackageFault::kNone);
+  EXPECT_EQ(survey.declared_bytes, uint64_t{1000} + 0xFFFFFFF0u);
+}
+
+// A data stream that holds more than its record announces is cut there, not written whole.
+TEST(ArchiveWalkTest, InflationStopsAtTheAnnouncedSize) {
+  ZipEntrySpec longer{"long.txt", Compressible(100000)};
+  longer.announced_size = 20000;
+  MemoryArchive archive({longer});
+  ASSERT_TRUE(archive.opened());
+  std::string data;
+  EXPECT_EQ(archive.Inflate(0, &data), kArchiveDataError);
+  EXPECT_LE(data.size(), 20000u);
 }
 
 }  // namespace

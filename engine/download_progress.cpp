@@ -1,7 +1,6 @@
 #include "engine/download_progress.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "engine/progress_milestones.h"
 
@@ -24,9 +23,9 @@ void AppendMegabytes(WString* text, uint32_t bytes) {
 int32_t DownloadProgressValue(uint32_t received, uint32_t total) {
   const double share = static_cast<double>(received) / static_cast<double>(total) * 1000.0;
   const double value = kProgressDirectoriesRecorded + share / 1.4286;
-  // Only a tiny total announced for a huge body gets this far; converting such a value would
-  // be undefined.
-  constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
+  // A body longer than announced stops below the download's end, so that the page never goes
+  // backwards when the download's own milestone follows.
+  constexpr int32_t kLargest = kProgressDownloaded - 1;
   return value >= static_cast<double>(kLargest) ? kLargest : static_cast<int32_t>(value);
 }
 

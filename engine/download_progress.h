@@ -6,7 +6,7 @@
 #include "common/utf16.h"
 
 // 100 + received / total x 1000 / 1.4286, truncated: 799 for a complete body. A body longer
-// than announced goes beyond (up to the largest 32-bit value).
+// than announced stays at 799.
 // `total` must not be 0.
 int32_t DownloadProgressValue(uint32_t received, uint32_t total);
 

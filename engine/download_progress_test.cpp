@@ -29,10 +29,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{1, 1, 799},
                     // Both counts are unsigned: beyond 2 GiB the share is still right.
                     ValueCase{0xFFFFFFFFu, 0xFFFFFFFFu, 799}, ValueCase{0x80000000u, 0xFFFFFFFFu, 449},
-                    // A body longer than announced follows the same formula past 799, as far
-                    // as a 32-bit value reaches.
-                    ValueCase{3 * kMiB, 2 * kMiB, 1149}, ValueCase{3 * kMiB, kMiB, 2199},
-                    ValueCase{3000, 1, 2100058}, ValueCase{0xFFFFFFFFu, 1, 2147483647}));
+                    // A body longer than announced stays below the download's milestone 800,
+                    // which follows it.
+                    ValueCase{2 * kMiB + 1, 2 * kMiB, 799}, ValueCase{3 * kMiB, 2 * kMiB, 799},
+                    ValueCase{3000, 1, 799}, ValueCase{0xFFFFFFFFu, 1, 799}));
 
 TEST(DownloadStatusTextTest, ShowsBothAmountsInMegabytesWithTwoDecimals) {
   EXPECT_EQ(DownloadStatusText(2 * kMiB, 2 * kMiB), U16("正在下载，请稍候...(已下载：2.00 MB 共：2.00 MB)"));

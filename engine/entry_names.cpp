@@ -1,5 +1,7 @@
 #include "engine/entry_names.h"
 
+#include <unordered_set>
+
 namespace {
 
 bool IsSeparator(Utf16Char ch) { return ch == U16('\\') || ch == U16('/'); }
@@ -9,21 +11,28 @@ Utf16Char AsciiUpper(Utf16Char ch) {
   return (ch >= U16('a') && ch <= U16('z')) ? static_cast<Utf16Char>(ch - U16('a') + U16('A')) : ch;
 }
 
-// Windows drops trailing dots and spaces from a component, so "..", ". .", "..." and ".. "
-// all end up as a step upwards or as nothing; only a single "." (this directory) is harmless.
-bool IsDotComponent(const WString& component) {
-  size_t dots = 0;
-  for (Utf16Char ch : component) {
-    if (ch == U16('.')) {
-      ++dots;
-    } else if (ch != U16(' ')) {
-      return false;
-    }
+// Units that Windows refuses in a name, or that end the path before the rest of the name.
+bool IsForbiddenUnit(Utf16Char ch) {
+  if (ch < 0x20) return true;
+  for (Utf16Char forbidden : U16("<>:\"|?*")) {
+    if (forbidden != 0 && ch == forbidden) return true;
   }
-  return dots >= 2;
+  return false;
 }
 
-// "CON", "nul.txt", "LPT1 .log": Windows opens the device, not a file in the directory.
+// Windows drops a component's trailing dots and blanks, so such a component opens something
+// other than its text says: "a." is "a", ".." and ". ." go upwards.
+bool EndsWithDotOrBlank(const WString& component) {
+  return !component.empty() && (component.back() == U16('.') || component.back() == U16(' '));
+}
+
+// The digit of "COM1" and "LPT1": Windows takes 0 to 9 and the superscripts one to three.
+bool IsDeviceDigit(Utf16Char ch) {
+  return (ch >= U16('0') && ch <= U16('9')) || ch == 0x00B9 || ch == 0x00B2 || ch == 0x00B3;
+}
+
+// "CON", "nul.txt", "LPT1 .log", "COM¹.txt": Windows opens the device, not a file in the
+// directory.
 bool IsDeviceComponent(const WString& component) {
   WString base;
   for (Utf16Char ch : component) {
@@ -36,11 +45,20 @@ bool IsDeviceComponent(const WString& component) {
   for (const Utf16Char* device : kDevices) {
     if (base == device) return true;
   }
-  if (base.size() == 4 && base[3] >= U16('1') && base[3] <= U16('9')) {
+  if (base.size() == 4 && IsDeviceDigit(base[3])) {
     const WString prefix = base.substr(0, 3);
     return prefix == U16("COM") || prefix == U16("LPT");
   }
   return false;
+}
+
+// Windows compares names without regard to case; ASCII letters are what package names use.
+WString AsciiFolded(const WString& text) {
+  WString folded = text;
+  for (Utf16Char& ch : folded) {
+    ch = ch == U16('\\') ? U16('/') : AsciiUpper(ch);
+  }
+  return folded;
 }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -104,21 +122,66 @@ WString CleanEntryName(const WString& stored_name) {
     }
     if (!stepped) break;
   }
-  return stored_name.substr(start, kMaxEntryNameLength);
+  return stored_name.substr(start);
 }
 
 bool IsContainedEntryName(const WString& cleaned_name) {
-  if (cleaned_name.empty() || IsSeparator(cleaned_name[0])) return false;
-  if (cleaned_name.find(U16(':')) != WString::npos || cleaned_name.find(Utf16Char(0)) != WString::npos) return false;
+  if (cleaned_name.empty() || cleaned_name.size() > kMaxEntryNameLength || IsSeparator(cleaned_name[0])) {
+    return false;
+  }
+  for (Utf16Char ch : cleaned_name) {
+    if (IsForbiddenUnit(ch)) return false;
+  }
   size_t begin = 0;
-  while (begin <= cleaned_name.size()) {
+  for (;;) {
     size_t end = begin;
     while (end < cleaned_name.size() && !IsSeparator(cleaned_name[end])) ++end;
     const WString component = cleaned_name.substr(begin, end - begin);
-    if (IsDotComponent(component) || IsDeviceComponent(component)) return false;
+    const bool last = end == cleaned_name.size();
+    // Only a directory's trailing separator may leave an empty component behind it.
+    if (last && component.empty()) return true;
+    if (component.empty() || EndsWithDotOrBlank(component) || IsDeviceComponent(component)) return false;
+    if (last) return true;
     begin = end + 1;
   }
-  return true;
+}
+
+bool IsClientExecutableEntry(const WString& cleaned_name, bool directory) {
+  return !directory && AsciiFolded(cleaned_name) == U16("BOKRIN.EXE");
+}
+
+bool FitsPathLimits(size_t install_dir_length, const WString& cleaned_name, bool directory) {
+  constexpr size_t kLongestFilePath = 259;       // MAX_PATH with its terminator
+  constexpr size_t kLongestDirectoryPath = 247;  // MAX_PATH - 12, what CreateDirectoryW takes
+  if (directory) {
+    size_t length = cleaned_name.size();
+    if (length > 0 && IsSeparator(cleaned_name[length - 1])) --length;
+    return install_dir_length + length <= kLongestDirectoryPath;
+  }
+  // A file in a folder of its own has that folder made as a directory first; it ends at the
+  // last separator.
+  size_t folder_length = 0;
+  for (size_t i = 0; i < cleaned_name.size(); ++i) {
+    if (IsSeparator(cleaned_name[i])) folder_length = i;
+  }
+  return (folder_length == 0 || install_dir_length + folder_length <= kLongestDirectoryPath) &&
+         install_dir_length + cleaned_name.size() <= kLongestFilePath;
+}
+
+size_t FindFileFolderClash(const std::vector<NamedEntry>& entries) {
+  std::unordered_set<WString> folders;
+  for (const NamedEntry& entry : entries) {
+    const WString folded = AsciiFolded(entry.name);
+    for (size_t separator = folded.find(U16('/')); separator != WString::npos;
+         separator = folded.find(U16('/'), separator + 1)) {
+      folders.insert(folded.substr(0, separator));
+    }
+    if (entry.directory) folders.insert(folded.back() == U16('/') ? folded.substr(0, folded.size() - 1) : folded);
+  }
+  for (size_t number = 0; number < entries.size(); ++number) {
+    if (!entries[number].directory && folders.count(AsciiFolded(entries[number].name)) != 0) return number;
+  }
+  return entries.size();
 }
 
 uint32_t EntryAttributes(uint16_t version_made_by, uint32_t external_attributes) {

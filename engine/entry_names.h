@@ -4,23 +4,46 @@
 // Plain data in and out, so that hostile archives can be tried without a file system.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "common/utf16.h"
 
-// Longest name, in UTF-16 units, that an entry keeps after cleaning.
+// Longest name, in UTF-16 units, that an entry may have; a longer one is refused, not cut, so
+// that the name judged is the name opened.
 constexpr size_t kMaxEntryNameLength = 260;
 
 // Drops what would anchor the name anywhere but below the install directory: a leading drive
 // ("X:"), leading separators, and everything up to the last "\..\", "\../", "/../" or "/..\",
-// repeated until none of these is left; then cuts the rest to kMaxEntryNameLength units.
+// repeated until none of these is left.
 WString CleanEntryName(const WString& stored_name);
 
-// True when a cleaned name can be appended to the install directory without leaving it or
-// naming something other than a file there: not empty, no "." / ".." style component that
-// Windows would resolve upwards, no drive, root or UNC start, no ":" (which would open an
-// alternate data stream), no reserved device name such as "CON" or "LPT1", and no zero unit
-// (a path ends there, so what was judged would not be what Windows opens).
+// True when a cleaned name, appended to the install directory, is opened by Windows as exactly
+// that text below it: not empty and at most kMaxEntryNameLength units; no drive, root or UNC
+// start; no unit that Windows forbids in a name (control characters and zero, which would end
+// the path early, and < > : " | ? *, where ":" would open an alternate data stream); no empty
+// component but the one after a directory's trailing separator; no component that ends with
+// a dot or a blank, which Windows drops ("Bokrin.exe." opens "Bokrin.exe", ".." goes up); no
+// reserved device name such as "CON", "LPT1" or "COM¹" (with or without an extension).
 bool IsContainedEntryName(const WString& cleaned_name);
+
+// The program that the installation starts: a file entry named "Bokrin.exe" at the root of
+// the archive, in any case of its letters.
+bool IsClientExecutableEntry(const WString& cleaned_name, bool directory);
+
+// True when the install directory (`install_dir_length` units, ending with a separator)
+// followed by the name stays within what Windows opens without a long-path prefix: 259 units
+// for a file, 247 for a directory, whether an entry's own or one made for its parents.
+bool FitsPathLimits(size_t install_dir_length, const WString& cleaned_name, bool directory);
+
+struct NamedEntry {
+  WString name;  // cleaned and contained
+  bool directory;
+};
+
+// The number of the first file entry whose name is also a folder of the archive (a directory
+// entry, or a parent of another entry), ignoring the case of ASCII letters; `entries.size()`
+// when there is none. Such a pair cannot both be written.
+size_t FindFileFolderClash(const std::vector<NamedEntry>& entries);
 
 // The Windows attribute bits that entries can carry (the values of FILE_ATTRIBUTE_*).
 constexpr uint32_t kAttributeReadOnly = 0x01;

@@ -26,7 +26,7 @@ TEST(EntryNameTest, CleansAndJudgesStoredNames) {
       // Plain names and the rewrites that keep a hostile prefix from anchoring the name.
       {U16("Bokrin.exe"), U16("Bokrin.exe"), true},
       {U16("res/skin/"), U16("res/skin/"), true},
-      {U16("./a.txt"), U16("./a.txt"), true},
+      {U16("./a.txt"), U16("./a.txt"), false},
       {U16("C:\\tmp\\x"), U16("tmp\\x"), true},
       {U16("/abs/p"), U16("abs/p"), true},
       {U16("a/../b"), U16("b"), true},
@@ -52,8 +52,35 @@ TEST(EntryNameTest, CleansAndJudgesStoredNames) {
       {U16("CON"), U16("CON"), false},
       {U16("sub/nul.txt"), U16("sub/nul.txt"), false},
       {U16("lpt1 .log"), U16("lpt1 .log"), false},
-      {U16("COM0"), U16("COM0"), true},
+      {U16("COM0"), U16("COM0"), false},
+      {U16("COM\u00b9.txt"), U16("COM\u00b9.txt"), false},
+      {U16("lib/LPT\u00b2"), U16("lib/LPT\u00b2"), false},
+      {U16("com\u00b3 .log"), U16("com\u00b3 .log"), false},
+      {U16("COM\u2074"), U16("COM\u2074"), true},
+      {U16("COM10"), U16("COM10"), true},
       {U16("console.txt"), U16("console.txt"), true},
+      // Units that Windows refuses in a name.
+      {U16("a<b"), U16("a<b"), false},
+      {U16("a>b"), U16("a>b"), false},
+      {U16("a|b"), U16("a|b"), false},
+      {U16("what?.txt"), U16("what?.txt"), false},
+      {U16("dir/*.txt"), U16("dir/*.txt"), false},
+      {U16("say\"hi\""), U16("say\"hi\""), false},
+      {U16("tab\there"), U16("tab\there"), false},
+      {U16("line\x1f"), U16("line\x1f"), false},
+      {U16("\x7f is fine"), U16("\x7f is fine"), true},
+      // Components whose trailing dots and blanks Windows drops: what is judged is not what
+      // would be opened.
+      {U16("Bokrin.exe."), U16("Bokrin.exe."), false},
+      {U16("Bokrin.exe "), U16("Bokrin.exe "), false},
+      {U16("dir./x.txt"), U16("dir./x.txt"), false},
+      {U16("dir /x.txt"), U16("dir /x.txt"), false},
+      {U16("dir../"), U16("dir../"), false},
+      {U16(" lead.txt"), U16(" lead.txt"), true},
+      // Only a directory's own trailing separator leaves an empty component.
+      {U16("a//b"), U16("a//b"), false},
+      {U16("a/b//"), U16("a/b//"), false},
+      {U16("a/b/"), U16("a/b/"), true},
   };
   for (const NameCase& c : kCases) {
     const WString cleaned = CleanEntryName(c.stored);
@@ -78,23 +105,86 @@ TEST(EntryNameTest, RefusesNamesThatAZeroUnitWouldCut) {
   }
 }
 
-TEST(EntryNameTest, CutsLongNamesAndJudgesWhatIsLeft) {
-  const WString long_name = U16("dir/") + WString(400, U16('a'));
-  const WString cleaned = CleanEntryName(long_name);
-  EXPECT_EQ(cleaned, long_name.substr(0, kMaxEntryNameLength));
-  EXPECT_TRUE(IsContainedEntryName(cleaned));
+// A long name is refused as a whole: cut to a limit, "Bokrin.exe" followed by 300 blanks
+// would be "Bokrin.exe" and blanks, which Windows opens as "Bokrin.exe".
+TEST(EntryNameTest, RefusesLongNamesWithoutCuttingThem) {
+  const WString padded = U16("Bokrin.exe") + WString(300, U16(' '));
+  EXPECT_EQ(CleanEntryName(padded), padded);
+  EXPECT_FALSE(IsContainedEntryName(padded));
 
-  // A cut that leaves ".." at the end must not turn a harmless name into an upward step.
-  const WString cut_to_dots = WString(257, U16('b')) + U16("/...name");
-  const WString cut = CleanEntryName(cut_to_dots);
-  EXPECT_EQ(cut.size(), kMaxEntryNameLength);
-  EXPECT_FALSE(IsContainedEntryName(cut));
+  const WString longest = U16("dir/") + WString(kMaxEntryNameLength - 4, U16('a'));
+  EXPECT_EQ(CleanEntryName(longest), longest);
+  EXPECT_TRUE(IsContainedEntryName(longest));
+  const WString one_more = longest + U16("a");
+  EXPECT_EQ(CleanEntryName(one_more), one_more);
+  EXPECT_FALSE(IsContainedEntryName(one_more));
 
   // Thousands of upward steps are worked through without running past the text.
   WString many_steps;
   for (int i = 0; i < 5000; ++i) many_steps += U16("d/../");
   many_steps += U16("end");
   EXPECT_EQ(CleanEntryName(many_steps), WString(U16("end")));
+}
+
+TEST(EntryNameTest, TheClientExecutableIsAFileAtTheRoot) {
+  struct Case {
+    const Utf16Char* name;
+    bool directory;
+    bool client;
+  };
+  const Case kCases[] = {
+      {U16("Bokrin.exe"), false, true},      {U16("BOKRIN.EXE"), false, true},
+      {U16("bokrin.Exe"), false, true},      {U16("Bokrin.exe"), true, false},
+      {U16("Bokrin.exe/"), true, false},     {U16("bin/Bokrin.exe"), false, false},
+      {U16("Bokrin.exe.bak"), false, false}, {U16("Bokrin.ex"), false, false},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(IsClientExecutableEntry(c.name, c.directory), c.client) << Show(c.name);
+}
+
+TEST(EntryNameTest, PathLimitsCountTheInstallDirectory) {
+  struct Case {
+    size_t install_dir;
+    WString name;
+    bool directory;
+    bool fits;
+  };
+  const Case kCases[] = {
+      {20, U16("Bokrin.exe"), false, true},
+      {249, U16("Bokrin.exe"), false, true},             // 259 units
+      {250, U16("Bokrin.exe"), false, false},            // 260 units
+      {237, U16("skin/x.png"), false, true},             // folder 241 units
+      {244, U16("skin/x.png"), false, false},            // folder 248 units
+      {243, U16("skin/"), true, true},                   // 247 units
+      {244, U16("skin/"), true, false},                  // 248 units
+      {244, U16("skin"), true, false},
+      {3, U16("a/") + WString(240, U16('b')) + U16("/c"), false, true},
+      {3, U16("a/") + WString(243, U16('b')) + U16("/c"), false, false},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(FitsPathLimits(c.install_dir, c.name, c.directory), c.fits) << c.install_dir << " " << Show(c.name);
+  }
+}
+
+TEST(EntryNameTest, FindsAFileAndAFolderOfTheSameName) {
+  struct Case {
+    const char* what;
+    std::vector<NamedEntry> entries;
+    size_t clash;
+  };
+  const Case kCases[] = {
+      {"none", {{U16("Bokrin.exe"), false}, {U16("skin/"), true}, {U16("skin/a.xml"), false}}, 3},
+      {"file, then a directory entry", {{U16("a.txt"), false}, {U16("b"), false}, {U16("b/"), true}}, 1},
+      {"directory entry without separator", {{U16("b"), true}, {U16("b"), false}}, 1},
+      {"file, then a file inside it", {{U16("Bokrin.exe"), false}, {U16("Bokrin.exe/x"), false}}, 0},
+      {"folder first", {{U16("lib/x.dll"), false}, {U16("lib"), false}}, 1},
+      {"case of the letters", {{U16("Lib/x.dll"), false}, {U16("LIB"), false}}, 1},
+      {"either separator", {{U16("lib\\x.dll"), false}, {U16("lib"), false}}, 1},
+      {"deep parent", {{U16("a/b/c/d.txt"), false}, {U16("a/b"), false}}, 1},
+      {"same file twice", {{U16("a.txt"), false}, {U16("a.txt"), false}}, 2},
+      {"prefix is not a parent", {{U16("ab/x"), false}, {U16("a"), false}}, 2},
+      {"nothing", {}, 0},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(FindFileFolderClash(c.entries), c.clash) << c.what;
 }
 
 struct AttributeCase {

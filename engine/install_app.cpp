@@ -121,7 +121,8 @@ void InstallApp::Run() {
     return;
   }
   SetupLog(L"Download started into %ls", m_strPackagePath.c_str());
-  if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath))) {
+  Md5Digest package_digest = {};
+  if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath), &package_digest)) {
     SetupLog(L"Download failed");
     Error(kErrorStay, L"下载失败，请检查网络后重新下载");
     return;
@@ -140,7 +141,7 @@ void InstallApp::Run() {
     return;
   }
   SetupLog(L"Extraction started into %ls", install_dir.c_str());
-  if (!ExtractPackage(this, m_strPackagePath, install_dir)) {
+  if (!ExtractPackage(this, m_strPackagePath, install_dir, package_digest)) {
     SetupLog(L"Extraction failed");
     return;
   }

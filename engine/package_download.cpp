@@ -1,23 +1,105 @@
 #include "engine/package_download.h"
 
+#include "common/paths.h"
+#include "common/setup_log.h"
+#include "common/text_convert.h"
 #include "engine/http_dns_retry.h"
 #include "engine/install_app.h"
 #include "httpport/client/http_port.h"
 #include "httpport/client/winhttp_client.h"
 
-bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path) {
+namespace {
+
+bool IsLink(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Removes a link itself, whatever it points at: a directory link goes with RemoveDirectoryW,
+// which leaves its target alone, a file link with DeleteFileW.
+bool RemoveLink(const std::wstring& path, DWORD attributes) {
+  const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(path.c_str()) != FALSE
+                                                                       : DeleteFileW(path.c_str()) != FALSE;
+  if (!removed) SetupLog(L"Download: the link %ls cannot be removed, error %lu", path.c_str(), GetLastError());
+  return removed;
+}
+
+// An open handle's object is what it should be: a folder or a file, and no link.
+bool IsRealObject(HANDLE handle, bool folder) {
+  BY_HANDLE_FILE_INFORMATION information = {};
+  if (!GetFileInformationByHandle(handle, &information)) return false;
+  const bool is_folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && is_folder == folder;
+}
+
+// Opens without following a link; reading counts for sharing, and without FILE_SHARE_DELETE
+// nobody may rename or delete the object while it is held.
+ScopedHandle OpenHeld(const std::wstring& path, DWORD disposition, DWORD flags) {
+  return ScopedHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  disposition, flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+}  // namespace
+
+bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) {
+  const size_t separator = package_path.find_last_of(L'\\');
+  if (separator == std::wstring::npos) return false;
+  const std::wstring folder = package_path.substr(0, separator);
+
+  const DWORD folder_attributes = GetFileAttributesW(folder.c_str());
+  if (IsLink(folder_attributes) || (folder_attributes != INVALID_FILE_ATTRIBUTES &&
+                                    (folder_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)) {
+    SetupLog(L"Download: %ls is a link or a file (attributes 0x%lx); a folder replaces it", folder.c_str(),
+             folder_attributes);
+    if (!RemoveLink(folder, folder_attributes)) return false;
+  }
+  if (!PathExists(folder, true) && !CreateDirectoryTree(folder.c_str())) {
+    SetupLog(L"Download: the package folder %ls cannot be made, error %lu", folder.c_str(), GetLastError());
+    return false;
+  }
+  place->folder = OpenHeld(folder, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+  if (!place->folder || !IsRealObject(place->folder.Get(), true)) {
+    SetupLog(L"Download: the package folder %ls cannot be held, error %lu", folder.c_str(), GetLastError());
+    return false;
+  }
+
+  const DWORD file_attributes = GetFileAttributesW(package_path.c_str());
+  if (IsLink(file_attributes)) {
+    SetupLog(L"Download: the package file %ls is a link; it is removed", package_path.c_str());
+    if (!RemoveLink(package_path, file_attributes)) return false;
+  } else if (file_attributes != INVALID_FILE_ATTRIBUTES && !ForceDeleteFile(package_path.c_str())) {
+    SetupLog(L"Download: the earlier package %ls cannot be deleted, error %lu", package_path.c_str(), GetLastError());
+    return false;
+  }
+  place->file = OpenHeld(package_path, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+  if (!place->file || !IsRealObject(place->file.Get(), false)) {
+    SetupLog(L"Download: the package file %ls cannot be made, error %lu", package_path.c_str(), GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest) {
+  PackagePlace place;
+  if (!PreparePackagePlace(CodePageToWide(CP_ACP, package_path), &place)) return false;
+
   const ProgressCallback progress = [engine](int32_t status, uint32_t received, uint32_t total,
                                              int32_t error) {
     engine->OnDownloadProgress(status, received, total, error);
   };
+  // Each attempt starts the file afresh, and so its digest.
+  Md5 md5;
+  const BodyObserver observe = [&md5](const char* data, uint32_t size) { md5.Update(data, size); };
   // Keeps the socket layer up for the resolver's lookups.
   CHttpPort socket_layer;
   CWinHttpClient client;
   const RequestTarget direct = DirectTarget(client, url);
-  if (client.GetToFile(direct.host, direct.pathAndQuery, direct.headers, package_path, progress)) {
-    return true;
+  bool received = client.GetToFile(direct.host, direct.pathAndQuery, direct.headers, package_path, progress, observe);
+  if (!received) {
+    md5 = Md5();
+    const RequestTarget resolved = ResolvedTarget(client, url);
+    received = client.GetToFile(resolved.host, resolved.pathAndQuery, resolved.headers, package_path, progress,
+                                observe);
   }
-  const RequestTarget resolved = ResolvedTarget(client, url);
-  return client.GetToFile(resolved.host, resolved.pathAndQuery, resolved.headers, package_path,
-                          progress);
+  if (received) *digest = md5.Finish();
+  return received;
 }

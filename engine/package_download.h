@@ -1,10 +1,30 @@
 #pragma once
 // Fetching the release package into the package file, with progress to the wizard.
+#include <windows.h>
+
 #include <string>
+
+#include "common/scoped_handle.h"
+#include "identity/md5.h"
 
 class InstallApp;
 
 // `url` and `package_path` are in the ANSI code page. Streams the body into the file,
 // reporting through engine->OnDownloadProgress, and retries once through an HTTP DNS address.
-// True when a body was received into the file.
-bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path);
+// True when a body was received into the file; `digest` is then the MD5 of the bytes that
+// arrived, by which the extraction knows the package again.
+bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest);
+
+// The package folder and a new, empty package file in it, held open so that nobody can rename
+// or delete either while the body arrives; writing the file by its name stays possible.
+struct PackagePlace {
+  ScopedHandle folder;
+  ScopedHandle file;
+};
+
+// Makes the package's folder and file real before the download writes to them: a folder or
+// file that is a link (symbolic link, junction) is removed, never followed, and a real one
+// made in its place; an earlier package file is deleted, so that a hard link to some other
+// file is not written through. False, with the reason logged, when that fails or the place
+// changes under it.
+bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place);

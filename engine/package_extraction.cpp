@@ -1,10 +1,13 @@
 #include "engine/package_extraction.h"
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "common/paths.h"
 #include "common/product_names.h"
+#include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/text_convert.h"
 #include "engine/archive_reader.h"
 #include "engine/engine_messages.h"
@@ -16,12 +19,13 @@ namespace {
 
 const wchar_t kUnreadableStatus[] = L"打开压缩包失败，请重新下载！";
 const wchar_t kUnreadableError[] = L"下载失败，请检查网络后重新下载！";
+const wchar_t kNoSpaceStatus[] = L"磁盘空间不足，无法解压安装包！";
+const wchar_t kNoSpaceError[] = L"安装目录所在磁盘空间不足，请清理磁盘或更换安装目录后重试！";
 const wchar_t kReplaceFailedStatus[] = L"文件替换失败，请退出Bokrin阅读客户端后再试！";
 const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安装";
 
-// Progress messages per package: a package of this many entries or more sends between this
-// many and twice as many, a smaller one one per entry.
-constexpr int32_t kProgressMessages = 150;
+// The extraction's own share of the scale: from the download's end to just below its own.
+constexpr int32_t kProgressValues = kProgressExtracted - kProgressDownloaded - 1;
 
 void ReportUnreadablePackage(HWND window) {
   PostStatus(window, kUnreadableStatus);
@@ -35,48 +39,184 @@ void ReportUnwritableFile(HWND window, const std::wstring& target) {
   PostError(window, kErrorQuit, kReplaceFailedError);
 }
 
-// Every entry, read before anything is written, so that a package with one unreadable entry or
-// one name that would land outside the install directory leaves the disk untouched.
-bool ReadAllEntries(ArchiveHandle archive, std::vector<ArchiveEntry>* entries) {
-  ArchiveEntry summary;
-  if (GetArchiveEntry(archive, -1, &summary) != 0) return false;
-  entries->resize(static_cast<size_t>(summary.index));
-  for (int32_t number = 0; number < summary.index; ++number) {
-    ArchiveEntry& entry = (*entries)[static_cast<size_t>(number)];
-    if (GetArchiveEntry(archive, number, &entry) != 0 || !IsContainedEntryName(entry.name)) return false;
+std::wstring ToWide(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
+
+// A refused name for the log: control characters, zero included, are shown as \xNN, so that
+// the line shows the whole name.
+std::wstring LoggedName(const std::wstring& name) {
+  std::wstring shown;
+  for (wchar_t ch : name) {
+    if (ch >= 0x20) {
+      shown += ch;
+      continue;
+    }
+    wchar_t escaped[8];
+    swprintf(escaped, 8, L"\\x%02X", static_cast<unsigned>(ch));
+    shown += escaped;
   }
+  return shown;
+}
+
+// The package as it lies on disk, opened so that nobody may write, rename or delete it while
+// it is held; a link is not followed but refused. Null on failure, which is logged.
+ScopedHandle OpenPackageFile(const std::wstring& path) {
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    SetupLog(L"Extraction: the package %ls cannot be opened, error %lu", path.c_str(), GetLastError());
+    return ScopedHandle();
+  }
+  BY_HANDLE_FILE_INFORMATION information = {};
+  if (!GetFileInformationByHandle(file.Get(), &information)) {
+    SetupLog(L"Extraction: the package %ls cannot be examined, error %lu", path.c_str(), GetLastError());
+    return ScopedHandle();
+  }
+  if ((information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    SetupLog(L"Extraction: the package %ls is a link or a folder (attributes 0x%lx)", path.c_str(),
+             information.dwFileAttributes);
+    return ScopedHandle();
+  }
+  return file;
+}
+
+// Reads the whole file through the handle; false on a read error, which is logged.
+bool DigestOfFile(HANDLE file, Md5Digest* digest) {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+    SetupLog(L"Extraction: the package cannot be read, error %lu", GetLastError());
+    return false;
+  }
+  Md5 md5;
+  std::vector<char> block(1 << 16);
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &read, nullptr)) {
+      SetupLog(L"Extraction: the package cannot be read, error %lu", GetLastError());
+      return false;
+    }
+    if (read == 0) break;
+    md5.Update(block.data(), read);
+  }
+  *digest = md5.Finish();
   return true;
+}
+
+// The install directory or, while it does not exist yet, its nearest existing parent.
+std::wstring ExistingFolderOf(std::wstring directory) {
+  while (!directory.empty() && !PathExists(directory, true)) {
+    if (directory.back() == L'\\' || directory.back() == L'/') directory.pop_back();
+    const size_t separator = directory.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return std::wstring();
+    directory.resize(separator + 1);
+  }
+  return directory;
+}
+
+// False only when the volume is known to lack the room; a volume whose free space cannot be
+// learnt is left to the writes to find out.
+bool FitsOnVolume(const std::wstring& install_dir, uint64_t declared_bytes) {
+  const std::wstring folder = ExistingFolderOf(install_dir);
+  ULARGE_INTEGER available = {};
+  if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
+    SetupLog(L"Extraction: the free space below %ls is unknown, error %lu", install_dir.c_str(), GetLastError());
+    return true;
+  }
+  if (declared_bytes <= available.QuadPart) return true;
+  SetupLog(L"Extraction: the package needs %llu bytes, the volume of %ls has %llu free", declared_bytes,
+           install_dir.c_str(), available.QuadPart);
+  return false;
+}
+
+// The entries' names, read before anything is written.
+bool ReadAllNames(ArchiveHandle archive, std::vector<std::wstring>* names) {
+  ArchiveEntry entry;
+  int result = GetArchiveEntry(archive, -1, &entry);
+  const int32_t count = entry.index;
+  for (int32_t number = 0; result == 0 && number < count; ++number) {
+    result = GetArchiveEntry(archive, number, &entry);
+    names->push_back(entry.name);
+  }
+  if (result != 0) SetupLog(L"Extraction: an entry cannot be read, zip error %d", result);
+  return result == 0;
+}
+
+bool IsDamagedEntry(int result) {
+  return result == kArchiveDataError || result == kArchiveEntryUnreadable || result == kArchiveNoSuchEntry;
+}
+
+// Entries per progress value: as many values as entries while they fit between 801 and 969,
+// otherwise blocks of entries just large enough that the values still end by 969.
+int32_t ExtractionProgressStep(int32_t count) {
+  return count <= kProgressValues ? 1 : (count + kProgressValues - 1) / kProgressValues;
 }
 
 }  // namespace
 
-bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir) {
-  return ExtractPackage(engine->m_hWnd, package_path, install_dir);
+bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
+                    const Md5Digest& downloaded) {
+  return ExtractPackage(engine->m_hWnd, package_path, install_dir, downloaded);
 }
 
-bool ExtractPackage(HWND window, const std::wstring& package_path, const std::wstring& install_dir) {
+bool ExtractPackage(HWND window, const std::wstring& package_path, const std::wstring& install_dir,
+                    const Md5Digest& downloaded) {
   std::wstring directory = install_dir;
   if (directory.empty() || (directory.back() != L'\\' && directory.back() != L'/')) directory += L'\\';
 
-  const ScopedArchive archive(OpenArchive(package_path));
-  std::vector<ArchiveEntry> entries;
-  if (!archive || !ReadAllEntries(archive.Get(), &entries)) {
+  // Held until the end: the bytes judged are the bytes extracted.
+  const ScopedHandle package = OpenPackageFile(package_path);
+  Md5Digest digest = {};
+  if (!package || !DigestOfFile(package.Get(), &digest)) {
+    ReportUnreadablePackage(window);
+    return false;
+  }
+  if (digest != downloaded) {
+    SetupLog(L"Extraction: %ls is not the package that was downloaded", package_path.c_str());
+    ReportUnreadablePackage(window);
+    return false;
+  }
+  const ScopedArchive archive(OpenArchiveFile(package.Get()));
+  if (!archive) {
+    SetupLog(L"Extraction: %ls is not a zip archive that can be read", package_path.c_str());
+    ReportUnreadablePackage(window);
+    return false;
+  }
+  PackageSurvey survey;
+  SurveyArchive(archive.Get(), directory.size(), &survey);
+  if (survey.fault != PackageFault::kNone) {
+    SetupLog(L"Extraction: package refused, %ls, entry %lu \"%ls\"", ToWide(PackageFaultName(survey.fault)).c_str(),
+             static_cast<unsigned long>(survey.entry), LoggedName(survey.entry_name).c_str());
+    ReportUnreadablePackage(window);
+    return false;
+  }
+  if (!FitsOnVolume(directory, survey.declared_bytes)) {
+    PostStatus(window, kNoSpaceStatus);
+    PostError(window, kErrorBackToStart, kNoSpaceError);
+    return false;
+  }
+  std::vector<std::wstring> names;
+  if (!ReadAllNames(archive.Get(), &names)) {
     ReportUnreadablePackage(window);
     return false;
   }
 
-  const int32_t count = static_cast<int32_t>(entries.size());
-  const int32_t step = count / kProgressMessages > 0 ? count / kProgressMessages : 1;
+  const int32_t count = static_cast<int32_t>(names.size());
+  const int32_t step = ExtractionProgressStep(count);
   int32_t progress = kProgressDownloaded + 1;
   int32_t in_block = 0;
   for (int32_t number = 0; number < count; ++number) {
-    const std::wstring& name = entries[static_cast<size_t>(number)].name;
+    const std::wstring& name = names[static_cast<size_t>(number)];
     const std::wstring target = directory + name;
     // An earlier installation's file goes first, read-only or not; directories stay.
     if (PathExists(target, false)) ForceDeleteFile(target.c_str());
     if (name.back() == L'/' && !PathExists(target, true)) CreateDirectoryW(target.c_str(), nullptr);
-    if (ExtractEntry(archive.Get(), number, target) != 0) {
-      ReportUnwritableFile(window, target);
+    const int result = ExtractEntry(archive.Get(), number, target);
+    if (result != 0) {
+      SetupLog(L"Extraction: %ls failed, zip error %d, error %lu", target.c_str(), result, GetLastError());
+      if (IsDamagedEntry(result)) {
+        ReportUnreadablePackage(window);
+      } else {
+        ReportUnwritableFile(window, target);
+      }
       return false;
     }
     if (++in_block == step) {

@@ -1,16 +1,23 @@
 #pragma once
 // Unpacks the downloaded release package into the install directory, telling the wizard window
-// the progress (801 upwards) and, on failure, what went wrong.
+// the progress (801 to at most 969) and, on failure, what went wrong.
 #include <windows.h>
 
 #include <string>
 
 #include "engine/install_app.h"
+#include "identity/md5.h"
 
-// True when every entry was written. Nothing is written when an entry cannot be read or its
-// name would lead outside the install directory; the wizard then hears that the package is
-// broken. A file that cannot be written ends the extraction with the message that makes the
-// wizard quit, since a running client is the usual cause.
-bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir);
+// True when every entry was written. The package is opened so that nobody may write, rename or
+// delete it until the extraction ends, and it must be byte for byte the one downloaded (its MD5
+// is `downloaded`). Nothing is written when it is not, when a package file or folder is a link,
+// when the archive is refused as a whole (SurveyPackage) or when its files would not fit on
+// the install volume; the wizard then hears that the package is broken, or that the disk is
+// full. A damaged entry met while writing is reported as a broken package as well; a file that
+// cannot be written ends the extraction with the message that makes the wizard quit, since a
+// running client is the usual cause.
+bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
+                    const Md5Digest& downloaded);
 // The same, reporting to `window`.
-bool ExtractPackage(HWND window, const std::wstring& package_path, const std::wstring& install_dir);
+bool ExtractPackage(HWND window, const std::wstring& package_path, const std::wstring& install_dir,
+                    const Md5Digest& downloaded);

@@ -9,15 +9,19 @@
 #include <vector>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/testing/scoped_temp_dir.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
 #include "engine/testing/zip_writer.h"
+#include "identity/md5.h"
 
 namespace {
 
 const wchar_t kUnreadableStatus[] = L"打开压缩包失败，请重新下载！";
 const wchar_t kUnreadableError[] = L"下载失败，请检查网络后重新下载！";
+const wchar_t kNoSpaceStatus[] = L"磁盘空间不足，无法解压安装包！";
+const wchar_t kNoSpaceError[] = L"安装目录所在磁盘空间不足，请清理磁盘或更换安装目录后重试！";
 const wchar_t kReplaceFailedText[] = L"文件替换失败，请退出Bokrin阅读客户端后再试！";
 const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安装";
 
@@ -34,10 +38,17 @@ std::set<std::wstring> Listing(const std::wstring& directory) {
   return names;
 }
 
+Md5Digest DigestOf(const std::string& bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  return md5.Finish();
+}
+
+// The client first, then numbered files.
 std::vector<ZipEntrySpec> NumberedFiles(int count) {
   std::vector<ZipEntrySpec> entries;
   for (int i = 0; i < count; ++i) {
-    ZipEntrySpec entry{"f" + std::to_string(i) + ".txt", std::to_string(i)};
+    ZipEntrySpec entry{i == 0 ? "Bokrin.exe" : "f" + std::to_string(i) + ".txt", std::to_string(i)};
     entry.deflate = false;
     entries.push_back(entry);
   }
@@ -65,6 +76,18 @@ void ExpectUnreadablePackageReported(const MessageSinkWindow& sink) {
   EXPECT_TRUE(sink.ProgressValues().empty());
 }
 
+void ExpectNoSpaceReported(const MessageSinkWindow& sink) {
+  const std::vector<PostedMessage> reports = Reports(sink);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].message, WM_INSTALL_STATUS);
+  EXPECT_EQ(reports[0].wparam, kStatusWide);
+  EXPECT_EQ(reports[0].text, kNoSpaceStatus);
+  EXPECT_EQ(reports[1].message, WM_INSTALL_ERROR);
+  EXPECT_EQ(reports[1].wparam, kErrorBackToStart);
+  EXPECT_EQ(reports[1].text, kNoSpaceError);
+  EXPECT_TRUE(sink.ProgressValues().empty());
+}
+
 void ExpectUnwritableFileReported(const MessageSinkWindow& sink, const std::wstring& target) {
   const std::vector<PostedMessage> reports = Reports(sink);
   ASSERT_EQ(reports.size(), 2u);
@@ -84,23 +107,28 @@ class PackageExtractionTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryW(install_dir_.c_str(), nullptr));
   }
 
-  std::wstring WritePackage(const std::vector<ZipEntrySpec>& entries) {
+  // Writes the package as the download would and keeps its digest for the extraction.
+  std::wstring WritePackageBytes(const std::string& bytes) {
     const std::wstring path = temp_.path() + L"Bokrin.zip";
-    EXPECT_TRUE(WriteFileBytes(path, BuildZip(entries)));
+    EXPECT_TRUE(WriteFileBytes(path, bytes));
+    downloaded_ = DigestOf(bytes);
     return path;
   }
+
+  std::wstring WritePackage(const std::vector<ZipEntrySpec>& entries) { return WritePackageBytes(BuildZip(entries)); }
 
   bool Extract(const std::wstring& package, const std::wstring& install_dir) {
     return ExtractInto(&sink_, package, install_dir);
   }
 
-  static bool ExtractInto(MessageSinkWindow* sink, const std::wstring& package, const std::wstring& install_dir) {
-    const bool result = ExtractPackage(sink->hwnd(), package, install_dir);
+  bool ExtractInto(MessageSinkWindow* sink, const std::wstring& package, const std::wstring& install_dir) {
+    const bool result = ExtractPackage(sink->hwnd(), package, install_dir, downloaded_);
     sink->Drain();
     return result;
   }
 
   ScopedTempDir temp_;
+  Md5Digest downloaded_ = {};
   std::wstring install_dir_;
   MessageSinkWindow sink_;
 };
@@ -139,18 +167,21 @@ TEST_F(PackageExtractionTest, ReplacesAReadOnlyFileAndKeepsFilesThePackageLacks)
 
 TEST_F(PackageExtractionTest, UnicodeNamesAndInstallDirectory) {
   const std::wstring install_dir = temp_.path() + L"程序 文件\\博克林\\";
-  ASSERT_TRUE(Extract(WritePackage({{"资料/读我.txt", "你好"}, {"书库/", ""}}), install_dir));
+  const std::wstring package = WritePackage({{"Bokrin.exe", "MZ"}, {"资料/读我.txt", "你好"}, {"书库/", ""}});
+  ASSERT_TRUE(Extract(package, install_dir));
   EXPECT_TRUE(Reports(sink_).empty());
   EXPECT_EQ(ReadFileBytes(install_dir + L"资料\\读我.txt"), "你好");
   EXPECT_NE(GetFileAttributesW((install_dir + L"书库").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
+// The values run from 801 without gaps and never reach 970, the extraction's own milestone.
 TEST_F(PackageExtractionTest, PostsOneProgressStepPerBlockOfEntries) {
   struct Case {
     int entries;
-    LPARAM last;  // the values run from 801 without gaps
+    LPARAM last;
   };
-  const Case kCases[] = {{0, 0}, {40, 840}, {150, 950}, {299, 1099}, {300, 950}};
+  const Case kCases[] = {{1, 801}, {40, 840}, {150, 950}, {169, 969}, {170, 885}, {299, 949}, {300, 950},
+                         {507, 969}, {508, 927}};
   for (const Case& c : kCases) {
     const std::wstring install_dir = temp_.path() + L"n" + std::to_wstring(c.entries) + L"\\";
     MessageSinkWindow sink;
@@ -182,9 +213,19 @@ TEST_F(PackageExtractionTest, APackageThatCannotBeReadIsReportedAsABadDownload) 
   EXPECT_TRUE(Listing(install_dir_).empty());
 }
 
-TEST_F(PackageExtractionTest, AnEmptyPackageSucceedsWithoutProgress) {
-  EXPECT_TRUE(Extract(WritePackage({}), install_dir_));
-  EXPECT_TRUE(sink_.messages().empty());
+TEST_F(PackageExtractionTest, APackageWithoutTheClientIsRefused) {
+  const std::vector<ZipEntrySpec> kPackages[] = {
+      {},
+      {{"readme.txt", "r"}},
+      {{"readme.txt", "r"}, {"Bokrin.exe/", ""}},
+      {{"bin/Bokrin.exe", "MZ"}},
+  };
+  for (const auto& entries : kPackages) {
+    MessageSinkWindow sink;
+    EXPECT_FALSE(ExtractInto(&sink, WritePackage(entries), install_dir_)) << entries.size();
+    ExpectUnreadablePackageReported(sink);
+    EXPECT_TRUE(Listing(install_dir_).empty());
+  }
 }
 
 TEST_F(PackageExtractionTest, NamesLeadingOutOfTheInstallDirectoryRefuseThePackageBeforeAnyWrite) {
@@ -205,13 +246,14 @@ TEST_F(PackageExtractionTest, NamesLeadingOutOfTheInstallDirectoryRefuseThePacka
 }
 
 TEST_F(PackageExtractionTest, RewrittenNamesLandInsideTheInstallDirectory) {
-  ASSERT_TRUE(Extract(WritePackage({{"C:\\tmp\\x", "1"}, {"/abs/p", "2"}, {"a/../b", "3"}, {"x\\..\\y\\..\\z", "4"}}),
+  ASSERT_TRUE(Extract(WritePackage({{"Bokrin.exe", "MZ"}, {"C:\\tmp\\x", "1"}, {"/abs/p", "2"}, {"a/../b", "3"},
+                                    {"x\\..\\y\\..\\z", "4"}}),
                       install_dir_));
   EXPECT_EQ(ReadFileBytes(install_dir_ + L"tmp\\x"), "1");
   EXPECT_EQ(ReadFileBytes(install_dir_ + L"abs\\p"), "2");
   EXPECT_EQ(ReadFileBytes(install_dir_ + L"b"), "3");
   EXPECT_EQ(ReadFileBytes(install_dir_ + L"z"), "4");
-  EXPECT_EQ(Listing(install_dir_), (std::set<std::wstring>{L"tmp", L"abs", L"b", L"z"}));
+  EXPECT_EQ(Listing(install_dir_), (std::set<std::wstring>{L"Bokrin.exe", L"tmp", L"abs", L"b", L"z"}));
 }
 
 TEST_F(PackageExtractionTest, AFileHeldByARunningClientStopsTheInstallation) {
@@ -227,12 +269,154 @@ TEST_F(PackageExtractionTest, AFileHeldByARunningClientStopsTheInstallation) {
   EXPECT_EQ(GetFileAttributesW((install_dir_ + L"later.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(PackageExtractionTest, ACorruptEntryStopsTheInstallation) {
+// A damaged package is a bad download, not a running client: the wizard goes back to its first
+// page instead of quitting.
+TEST_F(PackageExtractionTest, ADamagedEntryIsReportedAsABadDownload) {
   ZipEntrySpec corrupt{"资料/data.bin", std::string(70000, 'd')};
   corrupt.wrong_crc = true;
-  EXPECT_FALSE(Extract(WritePackage({corrupt}), install_dir_));
-  ExpectUnwritableFileReported(sink_, install_dir_ + L"资料/data.bin");
+  ZipEntrySpec short_data{"short.bin", "abc"};
+  short_data.deflate = false;
+  short_data.announced_size = 3000;
+  for (const ZipEntrySpec& damaged : {corrupt, short_data}) {
+    SCOPED_TRACE(damaged.name);
+    MessageSinkWindow sink;
+    EXPECT_FALSE(ExtractInto(&sink, WritePackage({damaged, {"Bokrin.exe", "MZ"}}), install_dir_));
+    ExpectUnreadablePackageReported(sink);
+  }
   EXPECT_EQ(GetFileAttributesW((install_dir_ + L"资料\\data.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((install_dir_ + L"short.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Each package is refused as a whole: the earlier installation's files stay as they were and
+// nothing new appears, although harmless entries come first.
+TEST_F(PackageExtractionTest, HostileArchivesAreRefusedBeforeAnyWrite) {
+  ASSERT_TRUE(WriteFileBytes(install_dir_ + L"Bokrin.exe", "old client"));
+  const ZipEntrySpec client{"Bokrin.exe", "new client"};
+  const ZipEntrySpec readme{"readme.txt", "harmless"};
+  ZipEntrySpec encrypted{"secret.txt", "words"};
+  encrypted.password = "pw";
+  ZipEntrySpec unknown_method{"packed.bin", "BZh9"};
+  unknown_method.deflate = false;
+  unknown_method.method = 12;
+  ZipEntrySpec same_data{"b.txt", "one data"};
+  same_data.data_of = 2;
+  struct Case {
+    const char* what;
+    std::vector<ZipEntrySpec> entries;
+  };
+  const Case kCases[] = {
+      {"client name cut by a zero byte", {readme, client, {std::string("Bokrin.exe\0.txt", 15), "evil"}}},
+      {"device cut by a zero byte", {readme, client, {std::string("CON\0x.txt", 9), "evil"}}},
+      {"client name padded with 300 blanks", {readme, client, {"Bokrin.exe" + std::string(300, ' '), "evil"}}},
+      {"client name with a trailing dot", {readme, client, {"Bokrin.exe.", "evil"}}},
+      {"trailing blank in a folder", {readme, client, {"skin /a.xml", "evil"}}},
+      {"COM with superscript one", {readme, client, {"COM\xc2\xb9.txt", "evil"}}},
+      {"LPT with superscript two", {readme, client, {"LPT\xc2\xb2", "evil"}}},
+      {"forbidden characters", {readme, client, {"a<b>|c.txt", "evil"}}},
+      {"question mark", {readme, client, {"why?.txt", "evil"}}},
+      {"control character", {readme, client, {"bell\x07.txt", "evil"}}},
+      {"encrypted entry", {readme, client, encrypted}},
+      {"unknown compression method", {readme, client, unknown_method}},
+      {"two records on one data", {readme, client, {"a.txt", "one data"}, same_data}},
+      {"file and folder of one name", {readme, client, {"lib", "file"}, {"lib/x.dll", "x"}}},
+      {"longer than the path limit", {readme, client, {std::string(240, 'n') + ".txt", "long"}}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    MessageSinkWindow sink;
+    EXPECT_FALSE(ExtractInto(&sink, WritePackage(c.entries), install_dir_));
+    ExpectUnreadablePackageReported(sink);
+    EXPECT_EQ(Listing(install_dir_), std::set<std::wstring>{L"Bokrin.exe"});
+    EXPECT_EQ(ReadFileBytes(install_dir_ + L"Bokrin.exe"), "old client");
+  }
+}
+
+// The archive's end record claims 2^31 - 1 entries: nothing is sized by that claim.
+TEST_F(PackageExtractionTest, AnEntryCountClaimedByAZip64RecordIsRefused) {
+  const std::string package = WithZip64EndRecord(BuildZip({{"Bokrin.exe", "MZ"}}), 0x7FFFFFFF);
+  EXPECT_FALSE(Extract(WritePackageBytes(package), install_dir_));
+  ExpectUnreadablePackageReported(sink_);
+  EXPECT_TRUE(Listing(install_dir_).empty());
+}
+
+// 100 entries of 4 GiB each, as their records announce: far more than the volume holds.
+TEST_F(PackageExtractionTest, APackageLargerThanTheFreeSpaceIsRefusedBeforeAnyWrite) {
+  std::vector<ZipEntrySpec> entries = {{"Bokrin.exe", "MZ"}};
+  for (int i = 0; i < 100; ++i) {
+    ZipEntrySpec huge{"huge" + std::to_string(i) + ".bin", "h" + std::to_string(i)};
+    huge.announced_size = 0xFFFFFFFF;
+    entries.push_back(huge);
+  }
+  // The install directory does not exist yet: its nearest existing parent tells the volume.
+  const std::wstring install_dir = install_dir_ + L"not\\yet\\";
+  EXPECT_FALSE(Extract(WritePackage(entries), install_dir));
+  ExpectNoSpaceReported(sink_);
+  EXPECT_TRUE(Listing(install_dir_).empty());
+}
+
+// Another package put in place of the downloaded one, by writing into it or by renaming over
+// it, is not extracted.
+TEST_F(PackageExtractionTest, OnlyThePackageThatWasDownloadedIsExtracted) {
+  const std::wstring package = WritePackage({{"Bokrin.exe", "genuine"}});
+  const Md5Digest genuine = downloaded_;
+  const std::wstring swapped = temp_.path() + L"swapped.zip";
+  ASSERT_TRUE(WriteFileBytes(swapped, BuildZip({{"Bokrin.exe", "planted"}})));
+  ASSERT_TRUE(MoveFileExW(swapped.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING));
+  downloaded_ = genuine;
+  EXPECT_FALSE(Extract(package, install_dir_));
+  ExpectUnreadablePackageReported(sink_);
+  EXPECT_TRUE(Listing(install_dir_).empty());
+
+  // One byte of the data changed in place (the CRC then fails too, but only once written).
+  ZipEntrySpec stored{"Bokrin.exe", "genuine"};
+  stored.deflate = false;
+  std::string bytes = BuildZip({stored});
+  WritePackageBytes(bytes);
+  const size_t data_at = bytes.find("genuine");
+  ASSERT_NE(data_at, std::string::npos);
+  bytes[data_at] = 'G';
+  ASSERT_TRUE(WriteFileBytes(package, bytes));
+  MessageSinkWindow sink;
+  EXPECT_FALSE(ExtractInto(&sink, package, install_dir_));
+  ExpectUnreadablePackageReported(sink);
+  EXPECT_TRUE(Listing(install_dir_).empty());
+}
+
+// The extraction opens the package denying writes: while someone holds it open for writing it
+// cannot be opened, and so is not extracted.
+TEST_F(PackageExtractionTest, APackageOpenForWritingElsewhereIsNotExtracted) {
+  const std::wstring package = WritePackage({{"Bokrin.exe", "MZ"}});
+  const DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const ScopedHandle writer(CreateFileW(package.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer);
+  EXPECT_FALSE(Extract(package, install_dir_));
+  ExpectUnreadablePackageReported(sink_);
+  EXPECT_TRUE(Listing(install_dir_).empty());
+}
+
+// The setup log names the refused entry, its zero byte shown, and the file that could not be
+// written with its error codes.
+TEST_F(PackageExtractionTest, TheLogNamesTheRefusedEntryAndTheFailedWrite) {
+  OpenSetupLog();
+  wchar_t temp[MAX_PATH + 1] = {};
+  ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+  const std::wstring log = std::wstring(temp) + L"BokrinSetup.log";
+
+  EXPECT_FALSE(Extract(WritePackage({{"Bokrin.exe", "MZ"}, {std::string("Bokrin.exe\0.txt", 15), "evil"}}),
+                       install_dir_));
+  EXPECT_NE(ReadFileBytes(log).find("package refused, refused name, entry 1 \"Bokrin.exe\\x00.txt\""),
+            std::string::npos)
+      << ReadFileBytes(log);
+
+  const std::wstring held_path = install_dir_ + L"Bokrin.exe";
+  ASSERT_TRUE(WriteFileBytes(held_path, "running"));
+  const ScopedHandle held(CreateFileW(held_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(Extract(WritePackage({{"Bokrin.exe", "new"}}), install_dir_));
+  std::string held_utf8;
+  for (wchar_t ch : held_path) held_utf8 += static_cast<char>(ch);  // the test's paths are ASCII
+  EXPECT_NE(ReadFileBytes(log).find(held_utf8 + " failed, zip error 4, error 32"), std::string::npos)
+      << ReadFileBytes(log);
 }
 
 }  // namespace

@@ -59,28 +59,49 @@ void ProcessBlock(uint32_t state[4], const unsigned char block[64]) {
 
 }  // namespace
 
-void Md5Hex(const void* data, size_t length, char out[33]) {
-  uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+void Md5::Update(const void* data, size_t length) {
   const auto* bytes = static_cast<const unsigned char*>(data);
-  size_t offset = 0;
-  for (; length - offset >= 64; offset += 64) ProcessBlock(state, bytes + offset);
+  size_t pending = static_cast<size_t>(length_ % 64);
+  length_ += length;
+  while (length > 0) {
+    const size_t taken = length < 64 - pending ? length : 64 - pending;
+    if (pending == 0 && taken == 64) {
+      ProcessBlock(state_, bytes);
+    } else {
+      std::memcpy(pending_ + pending, bytes, taken);
+      if (pending + taken == 64) ProcessBlock(state_, pending_);
+    }
+    pending = (pending + taken) % 64;
+    bytes += taken;
+    length -= taken;
+  }
+}
 
-  // The tail, the 0x80 marker, zero padding and the bit length fill one or two last blocks.
+Md5Digest Md5::Finish() {
+  // The 0x80 marker, zero padding and the bit length fill one or two last blocks.
+  const size_t rest = static_cast<size_t>(length_ % 64);
   unsigned char tail[128] = {};
-  const size_t rest = length - offset;
-  if (rest > 0) std::memcpy(tail, bytes + offset, rest);
+  std::memcpy(tail, pending_, rest);
   tail[rest] = 0x80;
   const size_t tail_size = rest < 56 ? 64 : 128;
-  const uint64_t bit_length = uint64_t(length) * 8;
+  const uint64_t bit_length = length_ * 8;
   for (int i = 0; i < 8; ++i) tail[tail_size - 8 + i] = static_cast<unsigned char>(bit_length >> (8 * i));
-  ProcessBlock(state, tail);
-  if (tail_size == 128) ProcessBlock(state, tail + 64);
+  ProcessBlock(state_, tail);
+  if (tail_size == 128) ProcessBlock(state_, tail + 64);
 
+  Md5Digest digest;
+  for (int i = 0; i < 16; ++i) digest[i] = static_cast<uint8_t>(state_[i / 4] >> (8 * (i % 4)));
+  return digest;
+}
+
+void Md5Hex(const void* data, size_t length, char out[33]) {
+  Md5 md5;
+  md5.Update(data, length);
+  const Md5Digest digest = md5.Finish();
   static const char kHex[] = "0123456789abcdef";
   for (int i = 0; i < 16; ++i) {
-    const unsigned char byte = static_cast<unsigned char>(state[i / 4] >> (8 * (i % 4)));
-    out[i * 2] = kHex[byte >> 4];
-    out[i * 2 + 1] = kHex[byte & 15];
+    out[i * 2] = kHex[digest[i] >> 4];
+    out[i * 2 + 1] = kHex[digest[i] & 15];
   }
   out[32] = '\0';
 }

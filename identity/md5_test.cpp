@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -40,5 +41,25 @@ INSTANTIATE_TEST_SUITE_P(
         Md5Case{std::string(63, 'a'), "b06521f39153d618550606be297466d5"},
         Md5Case{std::string(64, 'a'), "014842d480b571495a4a0363793f7367"},
         Md5Case{"\xe4\xb8\xad\xe6\x96\x87", "a7bac2239fcdcb3a067903d8077c4a07"}));
+
+// The package digest arrives in pieces of whatever size the network delivers; every cut of the
+// same bytes gives the digest of the whole.
+TEST(Md5Test, PiecesGiveTheDigestOfTheWhole) {
+  std::string input;
+  for (int i = 0; i < 1000; ++i) input += static_cast<char>(i * 37 % 251);
+  char whole[33];
+  Md5Hex(input.data(), input.size(), whole);
+  static const char kHex[] = "0123456789abcdef";
+  for (size_t piece : {1, 7, 55, 63, 64, 65, 200, 999}) {
+    Md5 md5;
+    for (size_t offset = 0; offset < input.size(); offset += piece) {
+      md5.Update(input.data() + offset, std::min(piece, input.size() - offset));
+    }
+    const Md5Digest digest = md5.Finish();
+    std::string hex;
+    for (uint8_t byte : digest) hex += {kHex[byte >> 4], kHex[byte & 15]};
+    EXPECT_EQ(hex, whole) << piece;
+  }
+}
 
 }  // namespace

@@ -70,6 +70,25 @@ def with_name_bytes(data, placeholder, name):
     return data.replace(placeholder, name)
 
 
+def with_second_record_on_first_data(data, name):
+    """One more central record, named `name` (as long as the first entry's name), that points
+    at the first entry's local header and data: two entries over one data."""
+    at = end_record_at(data)
+    _, _, _, on_disk, total, size, offset, comment_length = struct.unpack("<IHHHHIIH", data[at:at + 22])
+    first = data[offset:offset + 46 + struct.unpack("<H", data[offset + 28:offset + 30])[0]]
+    assert len(first) == 46 + len(name)
+    copy = first[:46] + name
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, on_disk + 1, total + 1, size + len(copy), offset, comment_length)
+    return data[:at] + copy + end + data[at + 22:]
+
+
+def encrypted(info_and_data):
+    """The entry marked as encrypted, its data left as it is."""
+    info, data = info_and_data
+    info.flag_bits |= 0x1
+    return info, data
+
+
 def archive_seeds():
     text = b"".join(b"line %d\n" % (i * 7919 % 1000) for i in range(3000))
     package = archive([
@@ -94,6 +113,24 @@ def archive_seeds():
         "stored_and_empty.zip": archive([
             entry("stored.bin", bytes(range(256)), method=zipfile.ZIP_STORED), entry("empty.txt", b""),
         ]),
+        "client_name_cut_by_zero.zip": with_name_bytes(archive([
+            entry("Bokrin.exe", b"MZ"), entry("Bokrin.exe#.txt", b"evil"), entry("CON#x.txt", b"evil"),
+        ]), b"Bokrin.exe#.txt", b"Bokrin.exe\0.txt").replace(b"CON#x.txt", b"CON\0x.txt"),
+        "names_windows_alters.zip": archive([
+            entry("Bokrin.exe", b"MZ"), entry("Bokrin.exe" + " " * 300, b"evil"), entry("Bokrin.exe.", b"evil"),
+            entry("COM\u00b9.txt", b"evil"), entry("LPT\u00b2", b"evil"), entry("a<b>|c?.txt", b"evil"),
+            entry("skin /a.xml", b"evil"),
+        ]),
+        "encrypted_entry.zip": archive([entry("Bokrin.exe", b"MZ"), encrypted(entry("secret.txt", b"words"))]),
+        "unknown_method.zip": archive([entry("Bokrin.exe", b"MZ"), entry("packed.bin", text, method=zipfile.ZIP_BZIP2)]),
+        "two_records_on_one_data.zip": with_second_record_on_first_data(
+            archive([entry("a.txt", text), entry("Bokrin.exe", b"MZ")]), b"b.txt"),
+        "file_and_folder_of_one_name.zip": archive([
+            entry("Bokrin.exe", b"MZ"), entry("lib", b"file"), entry("lib/x.dll", b"x"),
+        ]),
+        "client_is_a_folder.zip": archive([
+            entry("Bokrin.exe/", b"", method=zipfile.ZIP_STORED, attributes=UNIX_DIRECTORY), entry("readme.txt", b"r"),
+        ]),
     }
 
 
@@ -113,6 +150,10 @@ def entry_name_seeds():
         "dot_space_component": record("a/... /b"),
         "chinese_name": record("资料/读我.txt"),
         "long_name": record("dir/" + "a" * 300),
+        "client_name_padded_with_blanks": record("Bokrin.exe" + " " * 300),
+        "client_name_with_trailing_dot": record("Bokrin.exe."),
+        "superscript_device": record("COM\u00b9.txt"),
+        "forbidden_characters": record("a<b>|c?.txt"),
         "extra_blocks_then_cut_stamp": record(
             "x", extra=struct.pack("<HH", 0x7875, 3) + b"\x01\x04\xe8" + struct.pack("<HH", 0x5455, 13) + b"\x07\x01\x02"),
     }

@@ -6,6 +6,7 @@ get, and with nothing written outside the install, book and package directories.
         engine/e2e/failure_e2e_test.py --build-dir build/win64
 """
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -112,6 +113,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         self.assertEqual(self.env.stats()["requests"]["package"], 2)
 
     def test_corrupt_archive(self):
+        # A damaged package is a bad download, not a running client: back to the first page.
         corrupt = os.path.join(self.package_dir, "corrupt.zip")
         e2e.write_package(corrupt, [("readme.txt", os.urandom(64 * 1024), {}),
                                     ("Bokrin.exe", b"MZ" * 1000, {})])
@@ -119,12 +121,21 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
             f.seek(2000)
             f.write(b"\xff" * 4000)
         self.env.set_release(zip=corrupt, name="Bokrin.zip")
+        shutil.rmtree(self.env.unix_path(self.env.install_dir), ignore_errors=True)
         lines = self.run_failing(1)
-        target = self.env.install_dir + "readme.txt"
         self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
-                         ["STATUS %s文件替换失败，请退出Bokrin阅读客户端后再试！" % target,
-                          "ERROR 4 请退出“Bokrin阅读”后重新安装"])
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+        self.assertFalse(os.path.exists(self.env.unix_path(self.env.install_dir + "readme.txt")))
+
+    def test_package_without_the_client(self):
+        no_client = os.path.join(self.package_dir, "no-client.zip")
+        e2e.write_package(no_client, [("readme.txt", b"Bokrin\r\n", {}), ("Bokrin.exe/", b"", {})])
+        self.env.set_release(zip=no_client, name="Bokrin.zip")
+        shutil.rmtree(self.env.unix_path(self.env.install_dir), ignore_errors=True)
+        lines = self.run_failing(1)
+        self.assertEqual(e2e.without_download(lines),
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+        self.assertFalse(os.path.exists(self.env.unix_path(self.env.install_dir + "readme.txt")))
 
     def test_install_file_held_open(self):
         held = self.env.install_dir + "readme.txt"

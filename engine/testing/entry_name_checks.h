@@ -1,6 +1,7 @@
 #pragma once
 // For fuzz targets: the promises of engine/entry_names.h about a cleaned entry name, checked
 // against the name as Windows would read it rather than by the rules of the code itself.
+#include <algorithm>
 #include <cstddef>
 
 #include "common/testing/fuzz_check.h"
@@ -35,8 +36,17 @@ inline bool NamesDevice(const WString& component) {
   for (const Utf16Char* device : {U16("CON"), U16("PRN"), U16("AUX"), U16("NUL"), U16("CONIN$"), U16("CONOUT$")}) {
     if (base == device) return true;
   }
-  return base.size() == 4 && (base.compare(0, 3, U16("COM")) == 0 || base.compare(0, 3, U16("LPT")) == 0) &&
-         base[3] >= U16('1') && base[3] <= U16('9');
+  const bool device_digit = base.size() == 4 && ((base[3] >= U16('0') && base[3] <= U16('9')) || base[3] == 0xB9 ||
+                                                 base[3] == 0xB2 || base[3] == 0xB3);
+  return device_digit && (base.compare(0, 3, U16("COM")) == 0 || base.compare(0, 3, U16("LPT")) == 0);
+}
+
+// What Windows would not keep as it is: a trailing dot or blank is dropped, and the units it
+// forbids in a name are refused or end the path.
+inline bool IsAlteredByWindows(const WString& component) {
+  if (!component.empty() && (component.back() == U16('.') || component.back() == U16(' '))) return true;
+  return component.find_first_of(WString(U16("<>:\"|?*")) + WString(1, Utf16Char(0))) != WString::npos ||
+         std::any_of(component.begin(), component.end(), [](Utf16Char ch) { return ch < 0x20; });
 }
 
 }  // namespace entry_name_checks
@@ -45,15 +55,16 @@ inline bool NamesDevice(const WString& component) {
 // it, that the path Windows would open stays below the install directory.
 inline void CheckCleanedName(const WString& cleaned) {
   using namespace entry_name_checks;
-  FuzzCheck(cleaned.size() <= kMaxEntryNameLength, "a cleaned name is cut to the longest kept length");
   FuzzCheck(cleaned.empty() || !IsSeparator(cleaned[0]), "a cleaned name starts with no separator");
   FuzzCheck(cleaned.size() < 2 || cleaned[1] != U16(':'), "a cleaned name starts with no drive");
   FuzzCheck(!HasUpwardStep(cleaned), "a cleaned name holds no upward step between separators");
   FuzzCheck(CleanEntryName(cleaned) == cleaned, "cleaning a cleaned name changes nothing");
 
   if (!IsContainedEntryName(cleaned)) return;
+  FuzzCheck(cleaned.size() <= kMaxEntryNameLength, "a contained name is no longer than the longest kept length");
   // The name as the file system gets it: a zero unit ends it.
   const WString path = cleaned.substr(0, cleaned.find(Utf16Char(0)));
+  FuzzCheck(path == cleaned, "a contained name holds no zero unit");
   FuzzCheck(!path.empty(), "a contained name names something");
   FuzzCheck(!IsSeparator(path[0]) && path.find(U16(':')) == WString::npos, "a contained name has no root, drive or stream");
   size_t begin = 0;
@@ -61,8 +72,10 @@ inline void CheckCleanedName(const WString& cleaned) {
     const size_t end = path.find_first_of(U16("\\/"), begin);
     const WString component = path.substr(begin, end == WString::npos ? WString::npos : end - begin);
     FuzzCheck(!LeadsUpwards(component), "a contained name has no upward component");
+    FuzzCheck(!IsAlteredByWindows(component), "a contained name is opened as it is written");
     FuzzCheck(!NamesDevice(component), "a contained name names no device");
     if (end == WString::npos) break;
+    FuzzCheck(!component.empty(), "only a directory's trailing separator leaves an empty component");
     begin = end + 1;
   }
 }

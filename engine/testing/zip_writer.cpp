@@ -62,6 +62,7 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
   constexpr uint32_t kEncryptedFlag = 0x0001;
   std::string archive;
   std::string directory;
+  std::vector<uint32_t> offsets;
   for (const ZipEntrySpec& entry : entries) {
     uint32_t crc = static_cast<uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()), static_cast<uInt>(entry.data.size())));
@@ -70,23 +71,27 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries) {
     const std::string stored =
         entry.password.empty() ? packed : Encrypt(entry.password, packed, crc);
     const uint32_t flags = kUtf8NameFlag | (entry.password.empty() ? 0 : kEncryptedFlag);
-    const uint32_t method = entry.deflate ? 8 : 0;
+    const uint32_t method = entry.method >= 0 ? static_cast<uint32_t>(entry.method) : entry.deflate ? 8 : 0;
     const uint32_t size =
         static_cast<uint32_t>(entry.announced_size >= 0 ? entry.announced_size : static_cast<int64_t>(entry.data.size()));
-    const uint32_t offset = static_cast<uint32_t>(archive.size());
+    const uint32_t offset = entry.data_of >= 0 ? offsets.at(static_cast<size_t>(entry.data_of))
+                                               : static_cast<uint32_t>(archive.size());
+    offsets.push_back(offset);
     const std::string extra(entry.extra.begin(), entry.extra.end());
 
-    Put32(&archive, 0x04034B50);
-    Put16(&archive, 20);
-    Put16(&archive, flags);
-    Put16(&archive, method);
-    Put32(&archive, entry.dos_date_time);  // time, then date
-    Put32(&archive, crc);
-    Put32(&archive, static_cast<uint32_t>(stored.size()));
-    Put32(&archive, size);
-    Put16(&archive, static_cast<uint32_t>(entry.name.size()));
-    Put16(&archive, static_cast<uint32_t>(extra.size()));
-    archive += entry.name + extra + stored;
+    if (entry.data_of < 0) {
+      Put32(&archive, 0x04034B50);
+      Put16(&archive, 20);
+      Put16(&archive, flags);
+      Put16(&archive, method);
+      Put32(&archive, entry.dos_date_time);  // time, then date
+      Put32(&archive, crc);
+      Put32(&archive, static_cast<uint32_t>(stored.size()));
+      Put32(&archive, size);
+      Put16(&archive, static_cast<uint32_t>(entry.name.size()));
+      Put16(&archive, static_cast<uint32_t>(extra.size()));
+      archive += entry.name + extra + stored;
+    }
 
     Put32(&directory, 0x02014B50);
     Put16(&directory, entry.version_made_by);

@@ -18,6 +18,10 @@ struct ZipEntrySpec {
   bool wrong_crc = false;
   int64_t announced_size = -1;  // when not negative: the uncompressed size stored instead of the data's
   std::string password;  // when not empty: the stored data encrypted the traditional (PKWARE) way
+  int method = -1;       // when not negative: the compression method stored instead of 0 or 8
+  // When not negative: no local header and data of its own, the central record points at those
+  // of that earlier entry (whose name should be as long and whose data the same).
+  int data_of = -1;
 };
 
 std::string BuildZip(const std::vector<ZipEntrySpec>& entries);

@@ -113,7 +113,9 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
 bool WriteToSink(ResponseSink* sink, const char* chunk, uint32_t count, SinkReallocator grow) {
   if (count == 0) return true;
   if (sink->kind == ResponseSink::kFile) {
-    return std::fwrite(chunk, 1, count, static_cast<FILE*>(sink->target)) == count;
+    if (std::fwrite(chunk, 1, count, static_cast<FILE*>(sink->target)) != count) return false;
+    if (sink->observer != nullptr && *sink->observer) (*sink->observer)(chunk, count);
+    return true;
   }
   const size_t new_length = static_cast<size_t>(sink->length) + count;
   if (new_length > UINT32_MAX - 1) return false;
@@ -147,13 +149,14 @@ bool CWinHttpClient::GetToMemory(WString host, WString pathAndQuery, HeaderList 
 }
 
 bool CWinHttpClient::GetToFile(WString host, WString pathAndQuery, HeaderList headers,
-                               std::string filePath, ProgressCallback progress) {
+                               std::string filePath, ProgressCallback progress,
+                               BodyObserver observe) {
   std::unique_ptr<FILE, FileCloser> file(std::fopen(filePath.c_str(), "wb+"));
   if (!file) return false;
   // One WriteFile per 4 KiB chunk is slow, under Wine above all; the stream gathers them. The
   // run-time library owns the buffer and frees it at fclose; should it fail, the default serves.
   std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
-  ResponseSink sink = {ResponseSink::kFile, 0, file.get()};
+  ResponseSink sink = {ResponseSink::kFile, 0, file.get(), &observe};
   return Request(host, pathAndQuery, headers, &sink, progress);
 }
 

@@ -11,6 +11,9 @@
 
 #include "common/utf16.h"
 
+// Sees the body bytes that were written to a file, in order (for a digest kept on the way).
+using BodyObserver = std::function<void(const char* data, uint32_t size)>;
+
 // Where a response body goes.
 struct ResponseSink {
   enum Kind : int32_t { kMemory = 1, kFile = 2 };
@@ -22,6 +25,8 @@ struct ResponseSink {
   // Memory: malloc'ed buffer followed by one NUL byte after `length` bytes, null until the
   // first byte arrives. File: an open FILE* in binary mode.
   void* target;
+  // File only, may be null: called with each chunk once it is written.
+  const BodyObserver* observer = nullptr;
 };
 
 // (status, received, total, error): progress calls are (0, bytes announced so far including
@@ -52,9 +57,10 @@ class CWinHttpClient {
                    char** data);
 
   // filePath is in the ANSI code page. The file is created or truncated; when it cannot be
-  // opened nothing is sent and the callback is not called.
+  // opened nothing is sent and the callback is not called. `observe`, when given, sees every
+  // byte that goes into the file.
   bool GetToFile(WString host, WString pathAndQuery, HeaderList headers, std::string filePath,
-                 ProgressCallback progress);
+                 ProgressCallback progress, BodyObserver observe = BodyObserver());
 
   // Appends the URL's host name and its path with the query to the two outputs.
   bool SplitUrl(WString url, WString* host, WString* pathAndQuery);

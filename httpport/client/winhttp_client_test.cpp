@@ -151,6 +151,18 @@ TEST_F(WinHttpClientTest, GetToFileStreamsWithProgressOrFailsOnce) {
   }
 }
 
+// The package's digest is kept from what the observer sees: exactly the bytes of the file.
+TEST_F(WinHttpClientTest, GetToFileShowsTheObserverEveryByteOfTheFile) {
+  for (const char* variant : {"ok", "no-length"}) {
+    SCOPED_TRACE(variant);
+    std::string seen;
+    ASSERT_TRUE(client_.GetToFile(L"localhost", PackagePath(variant), {}, kDownloadPath, nullptr,
+                                  [&seen](const char* data, uint32_t size) { seen.append(data, size); }));
+    EXPECT_EQ(seen, ReadFile(kDownloadPath));
+    EXPECT_EQ(seen, PackageBody());
+  }
+}
+
 TEST_F(WinHttpClientTest, FileSinkLengthIsContentLengthOrBytesReceived) {
   for (const char* variant : {"ok", "no-length"}) {
     SCOPED_TRACE(variant);
