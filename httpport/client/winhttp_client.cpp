@@ -208,6 +208,12 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
                       bounds.stallRule ? limits.stallWindowMs : 0, limits.stallMinimumBytes);
   const WString named = HostHeaderValue(headers);
   const WString& server_name = named.empty() ? host : named;
+  // No host (a URL that could not be split, a retry without an address) must not reach the
+  // network: some WinHTTPs connect an empty name to the local machine.
+  if (host.empty()) {
+    SetupLog(L"HTTPS: no host to ask");
+    return false;
+  }
   SetupLog(L"HTTPS: GET from %ls for %ls", host.c_str(), server_name.c_str());
 
   ScopedInternet session(WinHttpOpen(L"bokrin-setup app", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,

@@ -200,6 +200,15 @@ TEST_F(WinHttpClientTest, UnopenableFileMakesNoRequestAndNoCall) {
   EXPECT_EQ(services::HttpsConnections(), 0);
 }
 
+// The retry without an address from HTTP DNS has no host; it must fail without traffic.
+TEST_F(WinHttpClientTest, EmptyHostFailsWithoutConnecting) {
+  Recorder recorder;
+  EXPECT_FALSE(client_.GetToFile(L"", PackagePath("ok"), {L"Host: localhost"}, kDownloadPath,
+                                 recorder.Callback()));
+  EXPECT_EQ(recorder.calls, std::vector<Call>{kFailureCall});
+  EXPECT_EQ(services::HttpsConnections(), 0);
+}
+
 TEST_F(WinHttpClientTest, RefusedConnectionCallsBackOnceWithFailure) {
   Recorder recorder;
   EXPECT_FALSE(client_.GetToFile(L"127.0.0.9", PackagePath("ok"), {}, kDownloadPath,
