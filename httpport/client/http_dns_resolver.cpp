@@ -96,6 +96,8 @@ void HttpDnsResolver::QueryVendorService() {
     record.dn = JsonText(element, "dn");
     record.index = HostIndex(record.dn);
     record.item = JsonText(element, "item");
+    // The address replaces the host inside the URL, so anything else would rewrite its path.
+    if (!IsDottedQuad(record.item)) continue;
     record.type = JsonText(element, "type");
     record.ttl = JsonInteger32(cJSON_GetObjectItem(element, "ttl"));
     vendorHosts.push_back(std::move(record));

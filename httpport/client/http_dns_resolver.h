@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+// An answer whose item is not a plain dotted IPv4 address is not kept.
 struct VendorHostRecord {
   int32_t index = 0;  // HostIndex of dn; 0 when the answer had no dn
   std::string dn;

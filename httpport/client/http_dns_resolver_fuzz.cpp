@@ -51,6 +51,7 @@ void CheckResolver(const std::string& response) {
   }
   for (const VendorHostRecord& record : resolver.VendorHosts()) {
     FuzzCheck(record.index == resolver.HostIndex(record.dn), "a vendor answer's index is that of its name");
+    FuzzCheck(IsDottedQuad(record.item), "a vendor answer is kept only with a plain address");
   }
   for (const PublicHostRecord& record : resolver.PublicHosts()) {
     FuzzCheck(!record.addresses.empty(), "a public answer is kept only with addresses");

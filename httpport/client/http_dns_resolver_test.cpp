@@ -155,6 +155,39 @@ TEST_F(ResolverTest, ElementWithoutDnIsStoredButNeverPicked) {
   EXPECT_EQ(requests_.back(), "http://10.0.0.54/d?dn=storage1.test");
 }
 
+struct VendorItemCase {
+  const char* name;
+  std::string item;
+  bool kept;
+};
+
+class VendorItemTest : public ResolverTest, public testing::WithParamInterface<VendorItemCase> {};
+
+// The address takes the host's place in the URL, so only a plain dotted IPv4 address may.
+TEST_P(VendorItemTest, OnlyPlainAddressesAreKept) {
+  const VendorItemCase& c = GetParam();
+  vendor_.push_back(VendorReply(VendorElement(kHost3, c.item)));
+  const ResolvedUrl resolved = resolver_.Resolve(Url(kHost3));
+  EXPECT_EQ(resolved.newUrl, c.kept ? "https://" + c.item + "/bokrin/api/version?a=1" : "");
+  EXPECT_EQ(resolver_.VendorHosts().size(), c.kept ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, VendorItemTest,
+    testing::Values(
+        VendorItemCase{"Address", "192.0.2.3", true},
+        VendorItemCase{"PathAndQuery", "127.0.0.1/evil/path?x=", false},
+        VendorItemCase{"Port", "127.0.0.1:8443", false},
+        VendorItemCase{"UserInfo", "evil.test@127.0.0.1", false},
+        VendorItemCase{"Fragment", "127.0.0.1#x", false},
+        VendorItemCase{"HostName", "evil.test", false},
+        VendorItemCase{"Blanks", " 192.0.2.3", false},
+        VendorItemCase{"GroupTooLarge", "192.0.2.256", false},
+        VendorItemCase{"ThreeGroups", "192.0.2", false},
+        VendorItemCase{"FiveGroups", "192.0.2.3.4", false},
+        VendorItemCase{"Empty", "", false}),
+    [](const testing::TestParamInfo<VendorItemCase>& info) { return std::string(info.param.name); });
+
 TEST_F(ResolverTest, JsonIsFoundWithinOtherText) {
   vendor_.push_back("HTTP/1.1 200 OK\r\n\r\nvalue: " + std::string("{\"retCode\":0,\"data\":[") +
                     VendorElement(kHost3, "192.0.2.3") + "]} trailing");

@@ -1,6 +1,7 @@
 #include "httpport/client/winhttp_client.h"
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <winhttp.h>
 
 #include <cstdio>
@@ -11,6 +12,9 @@
 
 #include "common/heap_block.h"
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
+#include "httpport/client/host_header.h"
+#include "httpport/client/network_limits.h"
 
 namespace {
 
@@ -24,15 +28,31 @@ struct WinHttpHandleTraits {
 };
 using ScopedInternet = ScopedObject<WinHttpHandleTraits>;
 
+struct CertificateTraits {
+  using Handle = PCCERT_CONTEXT;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { CertFreeCertificateContext(h); }
+};
+using ScopedCertificate = ScopedObject<CertificateTraits>;
+
+struct CertificateChainTraits {
+  using Handle = PCCERT_CHAIN_CONTEXT;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { CertFreeCertificateChain(h); }
+};
+using ScopedCertificateChain = ScopedObject<CertificateChainTraits>;
+
 struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };
 
 constexpr DWORD kChunkSize = 4096;
 constexpr size_t kFileBufferSize = 1 << 20;
-constexpr DWORD kToleratedCertificateErrors = SECURITY_FLAG_IGNORE_UNKNOWN_CA |
-                                              SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
-                                              SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+// Old PCs often have wrong clocks.
+constexpr DWORD kToleratedTrustErrors =
+    CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED | CERT_TRUST_CTL_IS_NOT_TIME_VALID;
 
 // The Content-Length header as the run-time library reads it; false when there is none.
 bool QueryContentLength(HINTERNET request, uint32_t* value) {
@@ -46,12 +66,88 @@ bool QueryContentLength(HINTERNET request, uint32_t* value) {
   return true;
 }
 
+// The platform's time-outs, shortened to what is left of a deadline. False when nothing is.
+bool SetTimeouts(HINTERNET request, const NetworkLimits& limits, const TransferWatch& watch) {
+  const uint64_t now = GetTickCount64();
+  const uint32_t receive = watch.TimeLeft(now, limits.receiveMs);
+  if (receive == 0) {
+    SetupLog(L"HTTPS: the request's time is up before it could go on");
+    return false;
+  }
+  // A resolve time-out of 0 lets a lookup take as long as the system's resolver does; a
+  // deadline bounds it as well.
+  const uint32_t resolve = watch.TimeLeft(now, limits.resolveMs != 0 ? limits.resolveMs : UINT32_MAX);
+  DWORD response_head = watch.TimeLeft(now, limits.responseHeadMs);
+  WinHttpSetTimeouts(request, resolve == UINT32_MAX ? 0 : static_cast<int>(resolve),
+                     watch.TimeLeft(now, limits.connectMs), watch.TimeLeft(now, limits.sendMs),
+                     receive);
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response_head,
+                   sizeof response_head);
+  return true;
+}
+
+// Checks the certificate the server showed in the handshake: its chain must end in a trusted
+// root and it must be valid for `name`, whatever its dates.
+bool VerifyServerCertificate(HINTERNET request, const WString& name) {
+  PCCERT_CONTEXT shown = nullptr;
+  DWORD size = sizeof shown;
+  if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &shown, &size) ||
+      shown == nullptr) {
+    SetupLog(L"HTTPS: no server certificate for %ls (error %lu)", name.c_str(), GetLastError());
+    return false;
+  }
+  const ScopedCertificate certificate(shown);
+  CERT_CHAIN_PARA chain_para = {};
+  chain_para.cbSize = sizeof chain_para;
+  PCCERT_CHAIN_CONTEXT built = nullptr;
+  if (!CertGetCertificateChain(nullptr, certificate.Get(), nullptr, certificate.Get()->hCertStore,
+                               &chain_para, 0, nullptr, &built)) {
+    SetupLog(L"HTTPS: the certificate chain of %ls cannot be built (error %lu)", name.c_str(),
+             GetLastError());
+    return false;
+  }
+  const ScopedCertificateChain chain(built);
+  const DWORD trust_errors = chain.Get()->TrustStatus.dwErrorStatus & ~kToleratedTrustErrors;
+  if (trust_errors != 0) {
+    SetupLog(L"HTTPS: the certificate of %ls is not trusted (chain status 0x%08lx)", name.c_str(),
+             trust_errors);
+    return false;
+  }
+  SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
+  ssl.cbSize = sizeof ssl;
+  ssl.dwAuthType = AUTHTYPE_SERVER;
+  ssl.fdwChecks = SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+  ssl.pwszServerName = const_cast<wchar_t*>(name.c_str());
+  CERT_CHAIN_POLICY_PARA policy = {};
+  policy.cbSize = sizeof policy;
+  policy.dwFlags = CERT_CHAIN_POLICY_IGNORE_ALL_NOT_TIME_VALID_FLAGS;
+  policy.pvExtraPolicyPara = &ssl;
+  CERT_CHAIN_POLICY_STATUS status = {};
+  status.cbSize = sizeof status;
+  if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.Get(), &policy, &status)) {
+    SetupLog(L"HTTPS: the certificate of %ls cannot be checked (error %lu)", name.c_str(),
+             GetLastError());
+    return false;
+  }
+  if (status.dwError != 0) {
+    SetupLog(L"HTTPS: the certificate does not hold for %ls (error 0x%08lx)", name.c_str(),
+             status.dwError);
+    return false;
+  }
+  return true;
+}
+
 // Streams the body into the sink. The count of bytes actually delivered is checked against
 // a stated Content-Length, so a connection that ends early is a failure, not a short success.
-bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& progress) {
+bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& progress,
+                 const NetworkLimits& limits, TransferWatch* watch) {
   uint32_t total = 0;
   const bool has_length = QueryContentLength(request, &total);
   if (has_length && sink->kind == ResponseSink::kFile) sink->length = total;
+  if (has_length && sink->kind == ResponseSink::kMemory && total > kMemoryReplyCap) {
+    SetupLog(L"HTTPS: a reply of %lu bytes is refused", static_cast<unsigned long>(total));
+    return false;
+  }
 
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkSize]);
   if (!buffer) return false;
@@ -61,38 +157,96 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
   for (;;) {
     DWORD available = 0;
     // A failed query is a broken connection; only an answer of 0 marks the end of the body.
-    if (!WinHttpQueryDataAvailable(request, &available)) return false;
+    if (!WinHttpQueryDataAvailable(request, &available)) {
+      SetupLog(L"HTTPS: the body broke off after %lu bytes (error %lu)",
+               static_cast<unsigned long>(received), GetLastError());
+      return false;
+    }
     if (available == 0) break;
     if (available > kChunkSize) available = kChunkSize;
     announced += available;
     if (progress) progress(0, announced, total, 0);
     DWORD read = 0;
-    if (!WinHttpReadData(request, buffer.get(), available, &read)) return false;
-    if (!WriteToSink(sink, buffer.get(), read, std::realloc)) return false;
+    if (!WinHttpReadData(request, buffer.get(), available, &read)) {
+      SetupLog(L"HTTPS: reading the body failed (error %lu)", GetLastError());
+      return false;
+    }
+    if (!WriteToSink(sink, buffer.get(), read, std::realloc)) {
+      SetupLog(L"HTTPS: the body does not fit where it goes after %lu bytes",
+               static_cast<unsigned long>(received));
+      return false;
+    }
     received += read;
+    switch (watch->Update(GetTickCount64(), read)) {
+      case TransferWatch::kGoOn:
+        break;
+      case TransferWatch::kDeadlinePassed:
+        SetupLog(L"HTTPS: time is up after %lu bytes (error %lu)",
+                 static_cast<unsigned long>(received), static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT));
+        return false;
+      case TransferWatch::kStalled:
+        SetupLog(L"HTTPS: fewer than %lu bytes in %lu ms, the transfer stalled (error %lu)",
+                 static_cast<unsigned long>(limits.stallMinimumBytes),
+                 static_cast<unsigned long>(limits.stallWindowMs),
+                 static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT));
+        return false;
+    }
+    if (!SetTimeouts(request, limits, *watch)) return false;
   }
-  if (has_length && received != total) return false;
+  if (has_length && received != total) {
+    SetupLog(L"HTTPS: %lu of %lu bytes arrived", static_cast<unsigned long>(received),
+             static_cast<unsigned long>(total));
+    return false;
+  }
   if (sink->kind == ResponseSink::kFile && sink->length == 0) sink->length = received;
   return true;
 }
 
 bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList& headers,
-              ResponseSink* sink, const ProgressCallback& progress) {
+              ResponseSink* sink, const ProgressCallback& progress, const RequestBounds& bounds) {
+  const NetworkLimits limits = ConfiguredNetworkLimits();
+  TransferWatch watch(GetTickCount64(), bounds.deadline,
+                      bounds.stallRule ? limits.stallWindowMs : 0, limits.stallMinimumBytes);
+  const WString named = HostHeaderValue(headers);
+  const WString& server_name = named.empty() ? host : named;
+  // No host (a URL that could not be split, a retry without an address) must not reach the
+  // network: some WinHTTPs connect an empty name to the local machine.
+  if (host.empty()) {
+    SetupLog(L"HTTPS: no host to ask");
+    return false;
+  }
+  SetupLog(L"HTTPS: GET from %ls for %ls", host.c_str(), server_name.c_str());
+
   ScopedInternet session(WinHttpOpen(L"bokrin-setup app", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session) return false;
+  if (!session) {
+    SetupLog(L"HTTPS: no session (error %lu)", GetLastError());
+    return false;
+  }
   ScopedInternet connection(
       WinHttpConnect(session.Get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
-  if (!connection) return false;
+  if (!connection) {
+    SetupLog(L"HTTPS: no connection to %ls (error %lu)", host.c_str(), GetLastError());
+    return false;
+  }
   ScopedInternet request(WinHttpOpenRequest(
       connection.Get(), L"GET", pathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
       WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH));
-  if (!request) return false;
+  if (!request) {
+    SetupLog(L"HTTPS: no request for %ls (error %lu)", host.c_str(), GetLastError());
+    return false;
+  }
+  if (!SetTimeouts(request.Get(), limits, watch)) return false;
 
+  // The platform checks the chain; the name it can only check when the connection goes to
+  // the named host. VerifyServerCertificate checks both in every case.
   DWORD security_flags = 0;
   DWORD flags_size = sizeof security_flags;
   WinHttpQueryOption(request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security_flags, &flags_size);
-  security_flags |= kToleratedCertificateErrors;
+  security_flags |= SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+  if (_wcsicmp(server_name.c_str(), host.c_str()) != 0) {
+    security_flags |= SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+  }
   for (const WString& line : headers) {
     WinHttpAddRequestHeaders(request.Get(), line.c_str(), static_cast<DWORD>(line.size()),
                              WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
@@ -102,10 +256,15 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
 
   if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
+    SetupLog(L"HTTPS: sending to %ls failed (error %lu)", host.c_str(), GetLastError());
     return false;
   }
-  if (!WinHttpReceiveResponse(request.Get(), nullptr)) return false;
-  return ReceiveBody(request.Get(), sink, progress);
+  if (!VerifyServerCertificate(request.Get(), server_name)) return false;
+  if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
+    SetupLog(L"HTTPS: no response from %ls (error %lu)", host.c_str(), GetLastError());
+    return false;
+  }
+  return ReceiveBody(request.Get(), sink, progress, limits, &watch);
 }
 
 }  // namespace
@@ -118,29 +277,38 @@ bool WriteToSink(ResponseSink* sink, const char* chunk, uint32_t count, SinkReal
     return true;
   }
   const size_t new_length = static_cast<size_t>(sink->length) + count;
-  if (new_length > UINT32_MAX - 1) return false;
-  // On failure realloc leaves the old block alone, so the sink keeps what it had.
-  void* grown = grow(sink->target, new_length + 1);
-  if (!grown) return false;
-  char* bytes = static_cast<char*>(grown);
+  if (new_length > kMemoryReplyCap) return false;
+  if (new_length + 1 > sink->capacity) {
+    // Doubling keeps the copies of a long reply linear in its length.
+    size_t capacity = sink->capacity != 0 ? static_cast<size_t>(sink->capacity) * 2 : kChunkSize;
+    if (capacity < new_length + 1) capacity = new_length + 1;
+    if (capacity > kMemoryReplyCap + 1) capacity = kMemoryReplyCap + 1;
+    // On failure realloc leaves the old block alone, so the sink keeps what it had.
+    void* grown = grow(sink->target, capacity);
+    if (!grown) return false;
+    sink->target = grown;
+    sink->capacity = static_cast<uint32_t>(capacity);
+  }
+  char* bytes = static_cast<char*>(sink->target);
   std::memcpy(bytes + sink->length, chunk, count);
   bytes[new_length] = '\0';
-  sink->target = grown;
   sink->length = static_cast<uint32_t>(new_length);
   return true;
 }
 
 bool CWinHttpClient::Request(WString host, WString pathAndQuery, HeaderList headers,
-                             ResponseSink* sink, ProgressCallback progress) {
-  const bool ok = Exchange(host, pathAndQuery, headers, sink, progress);
+                             ResponseSink* sink, ProgressCallback progress, RequestBounds bounds) {
+  const bool ok = Exchange(host, pathAndQuery, headers, sink, progress, bounds);
   if (!ok && progress) progress(-2, 0, 0, -2);
   return ok;
 }
 
 bool CWinHttpClient::GetToMemory(WString host, WString pathAndQuery, HeaderList headers,
-                                 uint32_t* length, char** data) {
+                                 uint32_t* length, char** data, uint64_t deadline) {
   ResponseSink sink = {ResponseSink::kMemory, 0, nullptr};
-  const bool ok = Request(host, pathAndQuery, headers, &sink, ProgressCallback());
+  RequestBounds bounds;
+  bounds.deadline = deadline;
+  const bool ok = Request(host, pathAndQuery, headers, &sink, ProgressCallback(), bounds);
   HeapText body(static_cast<char*>(sink.target));
   if (!ok) return false;
   *length = sink.length;
@@ -157,7 +325,9 @@ bool CWinHttpClient::GetToFile(WString host, WString pathAndQuery, HeaderList he
   // run-time library owns the buffer and frees it at fclose; should it fail, the default serves.
   std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
   ResponseSink sink = {ResponseSink::kFile, 0, file.get(), &observe};
-  return Request(host, pathAndQuery, headers, &sink, progress);
+  RequestBounds bounds;
+  bounds.stallRule = true;
+  return Request(host, pathAndQuery, headers, &sink, progress, bounds);
 }
 
 bool CWinHttpClient::SplitUrl(WString url, WString* host, WString* pathAndQuery) {

@@ -1,7 +1,9 @@
 #pragma once
-// Synchronous HTTPS GET over WinHTTP: always TLS to port 443 of the given host, tolerating an
-// unknown certificate authority, an expired certificate and a name mismatch, so that a host
-// can also be reached through a bare address with a "Host: " header line.
+// Synchronous HTTPS GET over WinHTTP: always TLS to port 443 of the given host. The server's
+// certificate must chain to a trusted root and name the host the request is meant for: the
+// given host, or the one of a "Host: " header line when a host is reached through a bare
+// address. Only a certificate outside its dates is tolerated, since old PCs often have wrong
+// clocks.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,7 +29,12 @@ struct ResponseSink {
   void* target;
   // File only, may be null: called with each chunk once it is written.
   const BodyObserver* observer = nullptr;
+  // Memory: bytes allocated for the buffer; it grows geometrically up to kMemoryReplyCap.
+  uint32_t capacity = 0;
 };
+
+// A service reply held in memory is a small JSON record; anything larger is refused.
+constexpr uint32_t kMemoryReplyCap = 1024 * 1024;
 
 // (status, received, total, error): progress calls are (0, bytes announced so far including
 // the chunk about to be read, Content-Length or 0, 0); a failed request ends with exactly one
@@ -40,25 +47,34 @@ using HeaderList = std::vector<WString>;
 // Grows a memory sink's buffer; the C run-time's realloc outside tests.
 using SinkReallocator = void* (*)(void* block, size_t size);
 
-// Appends a chunk to a sink. False when a memory buffer cannot grow (the sink keeps the bytes
-// it had, still NUL-terminated) or a file write falls short.
+// Appends a chunk to a sink. False when a memory buffer would pass kMemoryReplyCap or cannot
+// grow (the sink keeps the bytes it had, still NUL-terminated) or a file write falls short.
 bool WriteToSink(ResponseSink* sink, const char* chunk, uint32_t count,
                  SinkReallocator grow = std::realloc);
+
+// What ends a request early besides the platform's time-outs: a deadline (GetTickCount64
+// time; 0 for none) and the stall rule of NetworkLimits.
+struct RequestBounds {
+  uint64_t deadline = 0;
+  bool stallRule = false;
+};
 
 class CWinHttpClient {
  public:
   // One GET; true only when the whole body reached the sink.
   bool Request(WString host, WString pathAndQuery, HeaderList headers, ResponseSink* sink,
-               ProgressCallback progress);
+               ProgressCallback progress, RequestBounds bounds = RequestBounds());
 
   // On success the caller owns *data (free it with free); it is NUL-terminated and null for
-  // an empty body. On failure both out-parameters are left untouched.
+  // an empty body. On failure both out-parameters are left untouched. A reply past
+  // kMemoryReplyCap, or one still arriving at `deadline` (GetTickCount64 time, 0 for none),
+  // fails.
   bool GetToMemory(WString host, WString pathAndQuery, HeaderList headers, uint32_t* length,
-                   char** data);
+                   char** data, uint64_t deadline = 0);
 
   // filePath is in the ANSI code page. The file is created or truncated; when it cannot be
   // opened nothing is sent and the callback is not called. `observe`, when given, sees every
-  // byte that goes into the file.
+  // byte that goes into the file. The transfer fails when it stalls (NetworkLimits).
   bool GetToFile(WString host, WString pathAndQuery, HeaderList headers, std::string filePath,
                  ProgressCallback progress, BodyObserver observe = BodyObserver());
 

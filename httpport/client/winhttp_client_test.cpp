@@ -12,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+#include <windows.h>
+
 #include "tools/services/service_control.h"
 
 namespace {
@@ -80,6 +82,8 @@ const BodyCase kBodyCases[] = {
     // A body that ends before its Content-Length, or a reset, is a failed transfer.
     {"cut-short", false, BodyCase::kWhole, true},
     {"reset", false, BodyCase::kWhole, true},
+    // Half the body, then silence: the receive time-out ends it.
+    {"stall", false, BodyCase::kWhole, true},
 };
 
 void ExpectBody(const BodyCase& c, const std::string& body) {
@@ -209,6 +213,15 @@ TEST_F(WinHttpClientTest, UnopenableFileMakesNoRequestAndNoCall) {
   EXPECT_EQ(services::HttpsConnections(), 0);
 }
 
+// The retry without an address from HTTP DNS has no host; it must fail without traffic.
+TEST_F(WinHttpClientTest, EmptyHostFailsWithoutConnecting) {
+  Recorder recorder;
+  EXPECT_FALSE(client_.GetToFile(L"", PackagePath("ok"), {L"Host: localhost"}, kDownloadPath,
+                                 recorder.Callback()));
+  EXPECT_EQ(recorder.calls, std::vector<Call>{kFailureCall});
+  EXPECT_EQ(services::HttpsConnections(), 0);
+}
+
 TEST_F(WinHttpClientTest, RefusedConnectionCallsBackOnceWithFailure) {
   Recorder recorder;
   EXPECT_FALSE(client_.GetToFile(L"127.0.0.9", PackagePath("ok"), {}, kDownloadPath,
@@ -218,6 +231,83 @@ TEST_F(WinHttpClientTest, RefusedConnectionCallsBackOnceWithFailure) {
   char* data = nullptr;
   EXPECT_FALSE(client_.GetToMemory(L"127.0.0.9", L"/", {}, &length, &data));
   EXPECT_EQ(length, 5u);
+  EXPECT_EQ(data, nullptr);
+}
+
+// Which certificates hold, for the host connected to and for the retry through a bare
+// address with a "Host: " line.
+struct CertificateCase {
+  const char* kind;
+  bool accepted;
+};
+
+const CertificateCase kCertificateCases[] = {
+    {"good", true},
+    // Old PCs often have wrong clocks.
+    {"expired", true},
+    {"not-yet-valid", true},
+    {"other-name", false},
+    {"self-signed", false},
+    {"expired-self-signed", false},
+    {"untrusted-root", false},
+};
+
+TEST_F(WinHttpClientTest, OnlyTrustedCertificatesForTheIntendedHostAreAccepted) {
+  const struct {
+    const char* name;
+    const wchar_t* host;
+    HeaderList headers;
+  } targets[] = {{"direct", L"localhost", {}}, {"bare address", L"127.0.0.1", {L"Host: localhost"}}};
+  for (const CertificateCase& c : kCertificateCases) {
+    ASSERT_TRUE(services::SetCertificate(c.kind));
+    for (const auto& target : targets) {
+      SCOPED_TRACE(testing::Message() << c.kind << ", " << target.name);
+      uint32_t length = 0;
+      char* data = nullptr;
+      const bool ok = client_.GetToMemory(target.host, PackagePath("ok"), target.headers, &length, &data);
+      std::unique_ptr<char, decltype(&std::free)> owned(data, &std::free);
+      EXPECT_EQ(ok, c.accepted);
+      EXPECT_EQ(length, c.accepted ? kBodySize : 0u);
+    }
+  }
+}
+
+TEST_F(WinHttpClientTest, BareAddressWithoutHostLineIsNotTheCertificatesName) {
+  uint32_t length = 0;
+  char* data = nullptr;
+  EXPECT_FALSE(client_.GetToMemory(L"127.0.0.1", PackagePath("ok"), {}, &length, &data));
+  EXPECT_FALSE(client_.GetToMemory(L"127.0.0.1", PackagePath("ok"), {L"Host: other.bokrin.invalid"},
+                                   &length, &data));
+  EXPECT_EQ(data, nullptr);
+}
+
+// The test runs with BOKRIN_TEST_TIME_DIVISOR=10 (CMakeLists.txt), so the bounds are tenths
+// of the real ones; a byte every 1.2 s stands for a byte every 12 s.
+TEST_F(WinHttpClientTest, ServerThatNeverAnswersFailsTheRequest) {
+  ASSERT_TRUE(services::SetCertificate("no-handshake"));
+  Recorder recorder;
+  EXPECT_FALSE(client_.GetToFile(L"localhost", PackagePath("ok"), {}, kDownloadPath,
+                                 recorder.Callback()));
+  EXPECT_EQ(recorder.calls, std::vector<Call>{kFailureCall});
+}
+
+TEST_F(WinHttpClientTest, TrickledDownloadFailsAsStalled) {
+  ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=trickle&interval=1.2"));
+  Recorder recorder;
+  EXPECT_FALSE(client_.GetToFile(L"localhost", PackagePath("trickle"), {}, kDownloadPath,
+                                 recorder.Callback()));
+  ASSERT_FALSE(recorder.calls.empty());
+  EXPECT_EQ(recorder.calls.back(), kFailureCall);
+  EXPECT_LT(ReadFile(kDownloadPath).size(), 100u);
+}
+
+TEST_F(WinHttpClientTest, TrickledReplyFailsAtItsDeadline) {
+  ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=trickle&interval=1.2"));
+  uint32_t length = 0;
+  char* data = nullptr;
+  const uint64_t deadline = GetTickCount64() + 5000;
+  EXPECT_FALSE(client_.GetToMemory(L"localhost", PackagePath("trickle"), {}, &length, &data,
+                                   deadline));
   EXPECT_EQ(data, nullptr);
 }
 
@@ -254,13 +344,40 @@ void* RefuseToGrow(void*, size_t) { return nullptr; }
 TEST(WinHttpSinkTest, MemorySinkThatCannotGrowKeepsItsBytes) {
   ResponseSink sink = {ResponseSink::kMemory, 0, nullptr};
   ASSERT_TRUE(WriteToSink(&sink, "abc", 3));
+  const std::string filler(sink.capacity - 1 - 3, 'x');
+  ASSERT_TRUE(WriteToSink(&sink, filler.data(), static_cast<uint32_t>(filler.size())));
+  const std::string held = "abc" + filler;
   void* const before = sink.target;
   EXPECT_FALSE(WriteToSink(&sink, "defg", 4, RefuseToGrow));
   EXPECT_EQ(sink.target, before);
-  EXPECT_EQ(sink.length, 3u);
-  EXPECT_STREQ(static_cast<char*>(sink.target), "abc");
+  EXPECT_EQ(sink.length, held.size());
+  EXPECT_EQ(static_cast<char*>(sink.target), held);
   ASSERT_TRUE(WriteToSink(&sink, "de", 2));
-  EXPECT_STREQ(static_cast<char*>(sink.target), "abcde");
+  EXPECT_EQ(static_cast<char*>(sink.target), held + "de");
+  std::free(sink.target);
+}
+
+size_t g_reallocations = 0;
+void* CountingRealloc(void* block, size_t size) {
+  ++g_reallocations;
+  return std::realloc(block, size);
+}
+
+// A reply read in chunks is copied a logarithmic number of times, and one byte past the cap
+// fails without losing what was held.
+TEST(WinHttpSinkTest, MemorySinkGrowsGeometricallyUpToTheCap) {
+  g_reallocations = 0;
+  ResponseSink sink = {ResponseSink::kMemory, 0, nullptr};
+  const std::string chunk(4096, 'j');
+  for (uint32_t written = 0; written < kMemoryReplyCap; written += 4096) {
+    ASSERT_TRUE(WriteToSink(&sink, chunk.data(), 4096, CountingRealloc)) << written;
+  }
+  EXPECT_EQ(sink.length, kMemoryReplyCap);
+  EXPECT_LE(g_reallocations, 10u);
+  EXPECT_FALSE(WriteToSink(&sink, "k", 1, CountingRealloc));
+  EXPECT_EQ(sink.length, kMemoryReplyCap);
+  EXPECT_EQ(static_cast<char*>(sink.target)[kMemoryReplyCap], '\0');
+  EXPECT_EQ(static_cast<char*>(sink.target)[kMemoryReplyCap - 1], 'j');
   std::free(sink.target);
 }
 

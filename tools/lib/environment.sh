@@ -54,8 +54,11 @@ bokrin_wine_environment() { # prefix
 
 # Makes the prefix of bokrin_wine_environment once, even when ctest runs tests in parallel: a
 # 64-bit prefix with the 32-bit half beside it (WoW64), as a 64-bit Windows where the 32-bit
-# installer runs, and a CJK font in place of the skin's faces, which this machine lacks.
-bokrin_prepare_prefix() {
+# installer runs, and a CJK font in place of the skin's faces, which this machine lacks. The
+# prefix trusts the local services' private test root, with trust-test-root.exe of the given
+# build (a build without it leaves the prefix as it is, to be done by a later run).
+bokrin_prepare_prefix() { # build directory
+  local build_dir=$1
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -66,6 +69,12 @@ bokrin_prepare_prefix() {
         "$bokrin_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
       done
       touch "$WINEPREFIX/.bokrin-ready"
+    fi
+    local root=${BOKRIN_TEST_ROOT_DIR:-$bokrin_root/build/test-root}/root.der stamp
+    [ -f "$root" ] || root=$("$bokrin_root/tools/services/bokrin-services" test-root)
+    stamp="$WINEPREFIX/.bokrin-root-$(sha1sum <"$root" | cut -c1-16)"
+    if [ ! -f "$stamp" ] && [ -f "$build_dir/trust-test-root.exe" ]; then
+      "$bokrin_wine" "$build_dir/trust-test-root.exe" "Z:${root//\//\\}" && touch "$stamp"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

@@ -100,6 +100,8 @@ bool SetMode(const std::string& service, const std::string& variant,
   return Control("POST", "/mode?service=" + service + "&variant=" + variant, custom_body);
 }
 
+bool SetCertificate(const std::string& kind) { return Control("POST", "/certificate?kind=" + kind); }
+
 std::string LastRequest(const std::string& service) {
   std::string reply;
   Control("GET", "/last-request?service=" + service, std::string(), &reply);

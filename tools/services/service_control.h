@@ -16,6 +16,10 @@ bool Control(const std::string& method, const std::string& path_and_query,
 bool SetMode(const std::string& service, const std::string& variant,
              const std::string& custom_body = std::string());
 
+// The certificate the HTTPS server shows from now on (bokrin-services: "good", "expired",
+// "other-name", "self-signed", "untrusted-root", ...), or "no-handshake"; Reset restores "good".
+bool SetCertificate(const std::string& kind);
+
 // The bytes of the last request that the service received; empty when none.
 std::string LastRequest(const std::string& service);
 

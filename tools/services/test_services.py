@@ -71,8 +71,9 @@ class ServicesTest(unittest.TestCase):
         cls.package = os.path.join(cls.state, "release.zip")
         with open(cls.package, "wb") as f:
             f.write(bytes(range(256)) * 4096)  # 1 MiB
+        cls.root_dir = os.path.join(cls.state, "root")
         subprocess.run([TOOL, "start", "--state-dir", cls.state, "--release-zip", cls.package,
-                        "--version-no", "2.0.1"], check=True)
+                        "--version-no", "2.0.1", "--root-dir", cls.root_dir], check=True)
 
     @classmethod
     def tearDownClass(cls):
@@ -134,6 +135,40 @@ class ServicesTest(unittest.TestCase):
         r = https_get("/packages/missing.zip?variant=ok")
         self.assertEqual(r.status, 404)
         self.assertIn(b"404", r.read())
+
+    def test_certificates_chain_to_the_test_root_as_chosen(self):
+        """What a client that trusts only the test root makes of each certificate."""
+        trusting = ssl.create_default_context(cafile=os.path.join(self.root_dir, "root.pem"))
+        trusting.verify_flags &= ~ssl.VERIFY_X509_STRICT
+        cases = {"good": None, "other-name": "Hostname mismatch",
+                 "self-signed": "self-signed", "untrusted-root": "unable to get local issuer",
+                 "expired": "expired"}
+        for kind, refusal in cases.items():
+            with self.subTest(kind):
+                control("/certificate?kind=" + kind, b"")
+                conn = http.client.HTTPSConnection("localhost", 443, context=trusting, timeout=10)
+                try:
+                    if refusal is None:
+                        conn.request("GET", "/echo")
+                        self.assertEqual(conn.getresponse().status, 200)
+                    else:
+                        with self.assertRaisesRegex(ssl.SSLCertVerificationError, refusal):
+                            conn.request("GET", "/echo")
+                finally:
+                    conn.close()
+
+    def test_trickled_and_large_replies(self):
+        control("/mode?service=package&variant=trickle&interval=0.05", b"")
+        started = time.monotonic()
+        r = https_get("/packages/release.zip")
+        self.assertEqual(r.getheader("Content-Length"), str(1 << 20))
+        self.assertEqual(r.read(3), bytes(range(3)))
+        self.assertGreaterEqual(time.monotonic() - started, 0.15)
+        r.close()
+        control("/mode?service=version&variant=large", b"")
+        r = https_get(PATH + "?" + signed_query())
+        self.assertIsNone(r.getheader("Content-Length"))
+        self.assertGreater(len(json.loads(r.read())["pad"]), 2 * 1000 * 1000)
 
     def test_vendor_dns_answers_every_host_and_records_the_request(self):
         reply = plain_get("127.0.0.1", "/v1/d?dn=a.test,b.test,c.test,d.test")
