@@ -21,14 +21,20 @@ namespace {
 using Call = std::tuple<int32_t, uint32_t, uint32_t, int32_t>;
 const Call kFailureCall{-2, 0, 0, -2};
 
-// Over the file stream's 1 MiB buffer and a multiple of neither it nor the 4096-byte chunk, so
-// the file fills the buffer twice and the last read and the last write are short ones.
-constexpr size_t kBodySize = (2 << 20) + 100000;
-const char kPackageName[] = "winhttp_client_test.bin";
+// What the services serve to the tests. A reply is read into memory, so it stays under the
+// memory cap; a package goes to a file, and is over the file stream's 1 MiB buffer so that the
+// file fills the buffer twice. Neither size is a multiple of the buffer or of the 4096-byte
+// chunk, so the last read and the last write are short ones.
+struct Served {
+  const char* name;
+  size_t size;
+};
+const Served kReply = {"winhttp_client_test.reply", 100000};
+const Served kPackage = {"winhttp_client_test.bin", (2 << 20) + 100000};
 const char kDownloadPath[] = "winhttp_client_test.download";
 
-std::string PackageBody() {
-  std::string body(kBodySize, '\0');
+std::string Body(const Served& served) {
+  std::string body(served.size, '\0');
   for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
   return body;
 }
@@ -52,16 +58,20 @@ class WinHttpClientTest : public testing::Test {
   static void SetUpTestSuite() {
     const std::string dir = services::StateDir();
     ASSERT_FALSE(dir.empty()) << "the local services are not running";
-    std::ofstream out(dir + "\\packages\\" + kPackageName, std::ios::binary);
-    out << PackageBody();
+    for (const Served& served : {kReply, kPackage}) {
+      std::ofstream out(dir + "\\packages\\" + served.name, std::ios::binary);
+      out << Body(served);
+    }
   }
   void SetUp() override { ASSERT_TRUE(services::Reset()); }
   void TearDown() override { std::remove(kDownloadPath); }
 
-  static WString PackagePath(const char* variant) {
-    std::string path = std::string("/packages/") + kPackageName + "?variant=" + variant;
+  static WString ServedPath(const Served& served, const char* variant) {
+    std::string path = std::string("/packages/") + served.name + "?variant=" + variant;
     return WString(path.begin(), path.end());
   }
+  static WString ReplyPath(const char* variant) { return ServedPath(kReply, variant); }
+  static WString PackagePath(const char* variant) { return ServedPath(kPackage, variant); }
 
   CWinHttpClient client_;
 };
@@ -86,10 +96,10 @@ const BodyCase kBodyCases[] = {
     {"stall", false, BodyCase::kWhole, true},
 };
 
-void ExpectBody(const BodyCase& c, const std::string& body) {
+void ExpectBody(const BodyCase& c, const Served& served, const std::string& body) {
   switch (c.body) {
     case BodyCase::kWhole:
-      EXPECT_TRUE(body == PackageBody()) << "body of " << body.size() << " bytes";
+      EXPECT_TRUE(body == Body(served)) << "body of " << body.size() << " bytes";
       break;
     case BodyCase::kEmpty:
       EXPECT_EQ(body, "");
@@ -106,7 +116,7 @@ TEST_F(WinHttpClientTest, GetToMemoryDeliversWhatTheHostSent) {
     uint32_t length = 77;
     char sentinel = 0;
     char* data = &sentinel;
-    const bool ok = client_.GetToMemory(L"localhost", PackagePath(c.variant), {}, &length, &data);
+    const bool ok = client_.GetToMemory(L"localhost", ReplyPath(c.variant), {}, &length, &data);
     ASSERT_EQ(ok, c.succeeds);
     if (!ok) {
       EXPECT_EQ(length, 77u);
@@ -121,7 +131,7 @@ TEST_F(WinHttpClientTest, GetToMemoryDeliversWhatTheHostSent) {
     }
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data[length], '\0');
-    ExpectBody(c, std::string(data, length));
+    ExpectBody(c, kReply, std::string(data, length));
   }
 }
 
@@ -137,10 +147,10 @@ TEST_F(WinHttpClientTest, GetToFileStreamsWithProgressOrFailsOnce) {
       ASSERT_FALSE(recorder.calls.empty());
       EXPECT_EQ(recorder.calls.back(), kFailureCall);
       EXPECT_EQ(std::count(recorder.calls.begin(), recorder.calls.end(), kFailureCall), 1);
-      EXPECT_LT(file.size(), kBodySize);
+      EXPECT_LT(file.size(), kPackage.size);
       continue;
     }
-    ExpectBody(c, file);
+    ExpectBody(c, kPackage, file);
     const uint32_t total = c.statesLength ? static_cast<uint32_t>(file.size()) : 0;
     uint32_t previous = 0;
     for (const Call& call : recorder.calls) {
@@ -163,7 +173,7 @@ TEST_F(WinHttpClientTest, GetToFileShowsTheObserverEveryByteOfTheFile) {
     ASSERT_TRUE(client_.GetToFile(L"localhost", PackagePath(variant), {}, kDownloadPath, nullptr,
                                   [&seen](const char* data, uint32_t size) { seen.append(data, size); }));
     EXPECT_EQ(seen, ReadFile(kDownloadPath));
-    EXPECT_EQ(seen, PackageBody());
+    EXPECT_EQ(seen, Body(kPackage));
   }
 }
 
@@ -175,7 +185,7 @@ TEST_F(WinHttpClientTest, FileSinkLengthIsContentLengthOrBytesReceived) {
     ASSERT_TRUE(file);
     ResponseSink sink = {ResponseSink::kFile, 0, file.get()};
     ASSERT_TRUE(client_.Request(L"localhost", PackagePath(variant), {}, &sink, nullptr));
-    EXPECT_EQ(sink.length, kBodySize);
+    EXPECT_EQ(sink.length, kPackage.size);
   }
 }
 
@@ -194,13 +204,13 @@ TEST_F(WinHttpClientTest, HeaderLinesReplaceThoseOfTheConnection) {
 
 TEST_F(WinHttpClientTest, UrlSchemeAndPortDoNotChangeTheTlsPort) {
   WString host, path;
-  ASSERT_TRUE(client_.SplitUrl(L"http://localhost:8080/packages/winhttp_client_test.bin",
+  ASSERT_TRUE(client_.SplitUrl(L"http://localhost:8080/packages/winhttp_client_test.reply",
                                &host, &path));
   uint32_t length = 0;
   char* data = nullptr;
   ASSERT_TRUE(client_.GetToMemory(host, path, {}, &length, &data));
   std::unique_ptr<char, decltype(&std::free)> owned(data, &std::free);
-  EXPECT_EQ(length, kBodySize);
+  EXPECT_EQ(length, kReply.size);
   EXPECT_EQ(services::HttpsConnections(), 1);
 }
 
@@ -264,10 +274,10 @@ TEST_F(WinHttpClientTest, OnlyTrustedCertificatesForTheIntendedHostAreAccepted) 
       SCOPED_TRACE(testing::Message() << c.kind << ", " << target.name);
       uint32_t length = 0;
       char* data = nullptr;
-      const bool ok = client_.GetToMemory(target.host, PackagePath("ok"), target.headers, &length, &data);
+      const bool ok = client_.GetToMemory(target.host, ReplyPath("ok"), target.headers, &length, &data);
       std::unique_ptr<char, decltype(&std::free)> owned(data, &std::free);
       EXPECT_EQ(ok, c.accepted);
-      EXPECT_EQ(length, c.accepted ? kBodySize : 0u);
+      EXPECT_EQ(length, c.accepted ? kReply.size : 0u);
     }
   }
 }
@@ -275,8 +285,8 @@ TEST_F(WinHttpClientTest, OnlyTrustedCertificatesForTheIntendedHostAreAccepted) 
 TEST_F(WinHttpClientTest, BareAddressWithoutHostLineIsNotTheCertificatesName) {
   uint32_t length = 0;
   char* data = nullptr;
-  EXPECT_FALSE(client_.GetToMemory(L"127.0.0.1", PackagePath("ok"), {}, &length, &data));
-  EXPECT_FALSE(client_.GetToMemory(L"127.0.0.1", PackagePath("ok"), {L"Host: other.bokrin.invalid"},
+  EXPECT_FALSE(client_.GetToMemory(L"127.0.0.1", ReplyPath("ok"), {}, &length, &data));
+  EXPECT_FALSE(client_.GetToMemory(L"127.0.0.1", ReplyPath("ok"), {L"Host: other.bokrin.invalid"},
                                    &length, &data));
   EXPECT_EQ(data, nullptr);
 }
@@ -306,7 +316,7 @@ TEST_F(WinHttpClientTest, TrickledReplyFailsAtItsDeadline) {
   uint32_t length = 0;
   char* data = nullptr;
   const uint64_t deadline = GetTickCount64() + 5000;
-  EXPECT_FALSE(client_.GetToMemory(L"localhost", PackagePath("trickle"), {}, &length, &data,
+  EXPECT_FALSE(client_.GetToMemory(L"localhost", ReplyPath("trickle"), {}, &length, &data,
                                    deadline));
   EXPECT_EQ(data, nullptr);
 }
