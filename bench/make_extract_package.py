@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the benchmark package: 2000 deflated files, 256 MiB in all, in 20 directories.
+"""Writes the benchmark package: 2000 deflated files (the first the client, Bokrin.exe), 256 MiB in all, in 20 directories.
 
 The content is random text over a 16-letter alphabet with repeated runs, so it compresses
 roughly as program files do, and is the same on every run (fixed seed).
@@ -30,7 +30,9 @@ def main(path):
                 start = rng.randrange(0, len(pool) - run)
                 chunks.append(pool[start:start + run])
                 remaining -= run
-            archive.writestr(f"dir{number % 20:02d}/file{number:04d}.dat", b"".join(chunks))
+            # The extraction refuses a package without its client at the root.
+            name = "Bokrin.exe" if number == 0 else f"dir{number % 20:02d}/file{number:04d}.dat"
+            archive.writestr(name, b"".join(chunks))
 
 
 if __name__ == "__main__":

@@ -5,20 +5,25 @@
 
 #include <minizip/iowin32.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/paths.h"
+#include "common/setup_log.h"
 #include "engine/entry_names.h"
 
 namespace {
 
 // minizip file functions over a file that the caller opened and keeps open, so that the bytes
 // read are those of that very file, whatever its name stands for meanwhile. One stream at a
-// time, which is all one open archive asks for.
+// time, which is all one open archive asks for. minizip reads header fields a byte or a few at
+// a time and seeks between records, so reads are served from a cache of the file's bytes and a
+// seek only moves the position.
 class HandleArchiveFile {
  public:
-  explicit HandleArchiveFile(HANDLE file) : file_(file) {
+  explicit HandleArchiveFile(HANDLE file) : file_(file), cache_(kCacheBytes) {
     functions_.zopen64_file = &HandleArchiveFile::Open;
     functions_.zread_file = &HandleArchiveFile::Read;
     functions_.zwrite_file = &HandleArchiveFile::Write;
@@ -34,41 +39,39 @@ class HandleArchiveFile {
   zlib_filefunc64_def* Functions() { return &functions_; }
 
  private:
+  static constexpr size_t kCacheBytes = 256 * 1024;
+
   static HandleArchiveFile* Self(voidpf opaque) { return static_cast<HandleArchiveFile*>(opaque); }
 
-  // The size is learnt once: nobody can change the file while the extraction holds it.
+  // The size is learnt once: nobody can change the file while the extraction holds it, which
+  // is also what lets the cache be trusted.
   static voidpf Open(voidpf opaque, const void*, int mode) {
     HandleArchiveFile* self = Self(opaque);
     if (self->open_ || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(self->file_, &size)) return nullptr;
     self->size_ = static_cast<uint64_t>(size.QuadPart);
-    self->file_pointer_ = UINT64_MAX;  // unknown: the first read places it
+    self->file_pointer_ = UINT64_MAX;  // unknown: the first fill places it
+    self->cache_start_ = 0;
+    self->cache_length_ = 0;
     self->open_ = true;
     self->position_ = 0;
     return self;
   }
-  // minizip reads headers a few bytes at a time, mostly one after the other: the file pointer
-  // is moved only when a read does not start where the last one ended.
   static uLong Read(voidpf opaque, voidpf, void* buffer, uLong size) {
     HandleArchiveFile* self = Self(opaque);
-    if (self->position_ != self->file_pointer_) {
-      LARGE_INTEGER where;
-      where.QuadPart = static_cast<LONGLONG>(self->position_);
-      if (!SetFilePointerEx(self->file_, where, nullptr, FILE_BEGIN)) {
-        self->failed_ = true;
-        return 0;
-      }
-      self->file_pointer_ = self->position_;
+    char* out = static_cast<char*>(buffer);
+    uLong done = 0;
+    while (done < size) {
+      if (!self->IsCached(self->position_) && !self->FillAtPosition()) break;
+      const size_t offset = static_cast<size_t>(self->position_ - self->cache_start_);
+      const size_t available = self->cache_length_ - offset;
+      const size_t count = available < size - done ? available : size - done;
+      std::memcpy(out + done, self->cache_.data() + offset, count);
+      done += static_cast<uLong>(count);
+      self->position_ += count;
     }
-    DWORD read = 0;
-    if (!ReadFile(self->file_, buffer, static_cast<DWORD>(size), &read, nullptr)) {
-      self->failed_ = true;
-      return 0;
-    }
-    self->position_ += read;
-    self->file_pointer_ = self->position_;
-    return read;
+    return done;
   }
   static uLong Write(voidpf, voidpf, const void*, uLong) { return 0; }
   static ZPOS64_T Tell(voidpf opaque, voidpf) { return Self(opaque)->position_; }
@@ -88,10 +91,43 @@ class HandleArchiveFile {
   }
   static int Error(voidpf opaque, voidpf) { return Self(opaque)->failed_ ? -1 : 0; }
 
+  bool IsCached(uint64_t position) const {
+    return position >= cache_start_ && position - cache_start_ < cache_length_;
+  }
+  // Refills the cache from the current position; false at the end of the file or on an error
+  // (which Error then tells). The file pointer is moved only when the read does not follow on.
+  bool FillAtPosition() {
+    cache_length_ = 0;
+    if (position_ != file_pointer_) {
+      LARGE_INTEGER where;
+      where.QuadPart = static_cast<LONGLONG>(position_);
+      if (!SetFilePointerEx(file_, where, nullptr, FILE_BEGIN)) {
+        SetupLog(L"Extraction: the package cannot be positioned at %llu, error %lu", position_, GetLastError());
+        failed_ = true;
+        return false;
+      }
+      file_pointer_ = position_;
+    }
+    DWORD read = 0;
+    if (!ReadFile(file_, cache_.data(), static_cast<DWORD>(cache_.size()), &read, nullptr)) {
+      SetupLog(L"Extraction: the package cannot be read at %llu, error %lu", position_, GetLastError());
+      failed_ = true;
+      return false;
+    }
+    cache_start_ = position_;
+    cache_length_ = read;
+    file_pointer_ = position_ + read;
+    return read != 0;
+  }
+
   HANDLE file_;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
   uint64_t file_pointer_ = UINT64_MAX;
+  // The bytes of the file from cache_start_ on; cache_length_ of them are valid.
+  std::vector<char> cache_;
+  uint64_t cache_start_ = 0;
+  size_t cache_length_ = 0;
   bool open_ = false;
   bool failed_ = false;
   zlib_filefunc64_def functions_ = {};
@@ -137,6 +173,41 @@ void SetEntryTimes(const ArchiveRecord& record, ArchiveEntry* entry) {
   if (record.stamp.has_creation) entry->creation_time = TicksToFileTime(record.stamp.creation);
 }
 
+// Creates the file, or truncates the one that is there; a replaced file takes the entry's
+// attributes as a new one would (Wine keeps the old ones otherwise).
+ScopedHandle CreateOrTruncate(const std::wstring& path, DWORD attributes) {
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+  if (file && GetLastError() == ERROR_ALREADY_EXISTS) {
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = attributes;
+    if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic)) {
+      SetupLog(L"Extraction: the attributes of %ls cannot be set, error %lu", path.c_str(), GetLastError());
+    }
+  }
+  return file;
+}
+
+// An earlier installation's file is truncated in place rather than deleted first. Windows
+// refuses to overwrite one that is read-only, or hidden or system when the new attributes are
+// not, so only then are those attributes cleared and the open tried again.
+ScopedHandle CreateReplacing(const std::wstring& path, DWORD attributes) {
+  ScopedHandle file = CreateOrTruncate(path, attributes);
+  if (file || GetLastError() != ERROR_ACCESS_DENIED) return file;
+  constexpr DWORD kBlocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD existing = GetFileAttributesW(path.c_str());
+  if (existing == INVALID_FILE_ATTRIBUTES || (existing & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+      (existing & kBlocking) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return file;
+  }
+  if (!SetFileAttributesW(path.c_str(), (existing & ~kBlocking) == 0 ? FILE_ATTRIBUTE_NORMAL : existing & ~kBlocking)) {
+    SetupLog(L"Extraction: the attributes of %ls cannot be cleared, error %lu", path.c_str(), GetLastError());
+    SetLastError(ERROR_ACCESS_DENIED);
+    return file;
+  }
+  return CreateOrTruncate(path, attributes);
+}
+
 int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, const std::wstring& path) {
   const size_t last_separator = path.find_last_of(L'\\');
   if (last_separator != std::wstring::npos && last_separator > 0) {
@@ -147,7 +218,7 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
   // A file created read-only is still writable through the handle that created it, so the
   // data and the times both go through this one handle.
-  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+  ScopedHandle file = CreateReplacing(path, attributes);
   if (!file) return kArchiveCannotCreate;
 
   // The write's own error, for the caller's log: the clean-up below sets others.
@@ -231,6 +302,11 @@ int ExtractEntry(ArchiveHandle archive, int32_t number, const std::wstring& targ
   }
   if (IsDirectoryEntry(entry.attributes, entry.name)) {
     CreateDirectoryTree(path.c_str());
+    if (PathExists(path, true)) return 0;
+    // A file of an earlier installation where a folder goes now is replaced, as files are.
+    std::wstring file_path = path;
+    while (!file_path.empty() && file_path.back() == L'\\') file_path.pop_back();
+    if (ForceDeleteFile(file_path.c_str())) CreateDirectoryTree(path.c_str());
     return PathExists(path, true) ? 0 : kArchiveCannotCreate;
   }
   return ExtractFile(&archive->walk, number, entry, path);

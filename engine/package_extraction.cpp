@@ -206,9 +206,6 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
   for (int32_t number = 0; number < count; ++number) {
     const std::wstring& name = names[static_cast<size_t>(number)];
     const std::wstring target = directory + name;
-    // An earlier installation's file goes first, read-only or not; directories stay.
-    if (PathExists(target, false)) ForceDeleteFile(target.c_str());
-    if (name.back() == L'/' && !PathExists(target, true)) CreateDirectoryW(target.c_str(), nullptr);
     const int result = ExtractEntry(archive.Get(), number, target);
     if (result != 0) {
       SetupLog(L"Extraction: %ls failed, zip error %d, error %lu", target.c_str(), result, GetLastError());

@@ -154,15 +154,32 @@ TEST_F(PackageExtractionTest, UnpacksFilesAndDirectoriesIntoNewDirectories) {
   EXPECT_NE(GetFileAttributesW((install_dir_ + L"empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
-TEST_F(PackageExtractionTest, ReplacesAReadOnlyFileAndKeepsFilesThePackageLacks) {
-  ASSERT_TRUE(WriteFileBytes(install_dir_ + L"Bokrin.exe", "old version"));
-  ASSERT_TRUE(SetFileAttributesW((install_dir_ + L"Bokrin.exe").c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(WriteFileBytes(install_dir_ + L"user.cfg", "settings"));
+// Windows refuses to overwrite a read-only file, and a hidden or system one with attributes
+// that lack those; an earlier installation's file is replaced all the same.
+TEST_F(PackageExtractionTest, ReplacesEarlierFilesWhateverTheirAttributesAndKeepsFilesThePackageLacks) {
+  const DWORD kCases[] = {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+                          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM};
+  const std::wstring package = WritePackage({{"Bokrin.exe", "new version"}, {"skin/", ""}});
+  for (const DWORD attributes : kCases) {
+    SCOPED_TRACE(attributes);
+    const std::wstring client = install_dir_ + L"Bokrin.exe";
+    SetFileAttributesW(client.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteFileBytes(client, "old version"));
+    ASSERT_TRUE(SetFileAttributesW(client.c_str(), attributes));
+    // A file where the package now has a folder.
+    RemoveDirectoryW((install_dir_ + L"skin").c_str());
+    ASSERT_TRUE(WriteFileBytes(install_dir_ + L"skin", "old file"));
+    ASSERT_TRUE(SetFileAttributesW((install_dir_ + L"skin").c_str(), attributes));
+    ASSERT_TRUE(WriteFileBytes(install_dir_ + L"user.cfg", "settings"));
 
-  ASSERT_TRUE(Extract(WritePackage({{"Bokrin.exe", "new version"}}), install_dir_));
-  EXPECT_EQ(ReadFileBytes(install_dir_ + L"Bokrin.exe"), "new version");
-  EXPECT_EQ(GetFileAttributesW((install_dir_ + L"Bokrin.exe").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_EQ(ReadFileBytes(install_dir_ + L"user.cfg"), "settings");
+    ASSERT_TRUE(Extract(package, install_dir_));
+    EXPECT_EQ(ReadFileBytes(client), "new version");
+    EXPECT_EQ(GetFileAttributesW(client.c_str()) &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              0u);
+    EXPECT_NE(GetFileAttributesW((install_dir_ + L"skin").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(ReadFileBytes(install_dir_ + L"user.cfg"), "settings");
+  }
 }
 
 TEST_F(PackageExtractionTest, UnicodeNamesAndInstallDirectory) {
