@@ -64,29 +64,24 @@ std::vector<PostedMessage> Reports(const MessageSinkWindow& sink) {
   return reports;
 }
 
-void ExpectUnreadablePackageReported(const MessageSinkWindow& sink) {
+// A refusal before anything is written: its status line and its error, which sends the user back
+// to the first page, and no progress.
+void ExpectRefusalReported(const MessageSinkWindow& sink, const std::wstring& status, const std::wstring& error) {
   const std::vector<PostedMessage> reports = Reports(sink);
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[0].message, WM_INSTALL_STATUS);
   EXPECT_EQ(reports[0].wparam, kStatusWide);
-  EXPECT_EQ(reports[0].text, kUnreadableStatus);
+  EXPECT_EQ(reports[0].text, status);
   EXPECT_EQ(reports[1].message, WM_INSTALL_ERROR);
   EXPECT_EQ(reports[1].wparam, kErrorBackToStart);
-  EXPECT_EQ(reports[1].text, kUnreadableError);
+  EXPECT_EQ(reports[1].text, error);
   EXPECT_TRUE(sink.ProgressValues().empty());
 }
 
-void ExpectNoSpaceReported(const MessageSinkWindow& sink) {
-  const std::vector<PostedMessage> reports = Reports(sink);
-  ASSERT_EQ(reports.size(), 2u);
-  EXPECT_EQ(reports[0].message, WM_INSTALL_STATUS);
-  EXPECT_EQ(reports[0].wparam, kStatusWide);
-  EXPECT_EQ(reports[0].text, kNoSpaceStatus);
-  EXPECT_EQ(reports[1].message, WM_INSTALL_ERROR);
-  EXPECT_EQ(reports[1].wparam, kErrorBackToStart);
-  EXPECT_EQ(reports[1].text, kNoSpaceError);
-  EXPECT_TRUE(sink.ProgressValues().empty());
+void ExpectUnreadablePackageReported(const MessageSinkWindow& sink) {
+  ExpectRefusalReported(sink, kUnreadableStatus, kUnreadableError);
 }
+
 
 void ExpectUnwritableFileReported(const MessageSinkWindow& sink, const std::wstring& target) {
   const std::vector<PostedMessage> reports = Reports(sink);
@@ -367,7 +362,7 @@ TEST_F(PackageExtractionTest, APackageLargerThanTheFreeSpaceIsRefusedBeforeAnyWr
   // The install directory does not exist yet: its nearest existing parent tells the volume.
   const std::wstring install_dir = install_dir_ + L"not\\yet\\";
   EXPECT_FALSE(Extract(WritePackage(entries), install_dir));
-  ExpectNoSpaceReported(sink_);
+  ExpectRefusalReported(sink_, kNoSpaceStatus, kNoSpaceError);
   EXPECT_TRUE(Listing(install_dir_).empty());
 }
 
