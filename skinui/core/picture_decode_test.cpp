@@ -163,6 +163,8 @@ TEST(PictureDecodeTest, RefusesWhatIsNoWholePicture) {
       {"PNG cut in its data", png.substr(0, png.size() - 20)},
       {"PNG without data", GreyHeader(4, 4) + Chunk("IEND", "")},
       {"PNG of zero width", BlackPng(0, 4)},
+      {"PNG whose data starts with an empty chunk",
+       GreyHeader(1, 1) + Chunk("IDAT", "") + BlackPng(1, 1).substr(GreyHeader(1, 1).size())},
       {"JPEG cut before its frame", jpeg.substr(0, 20)},
       {"JPEG Huffman table of more than 256 codes", WithOversizeHuffmanTable(jpeg)},
       {"BMP, a format skins do not use", Bmp(2, 2, Pixels(2 * 2 * 3, 9))},
