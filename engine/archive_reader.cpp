@@ -19,11 +19,14 @@ namespace {
 // minizip file functions over a file that the caller opened and keeps open, so that the bytes
 // read are those of that very file, whatever its name stands for meanwhile. One stream at a
 // time, which is all one open archive asks for. minizip reads header fields a byte or a few at
-// a time and seeks between records, so reads are served from a cache of the file's bytes and a
-// seek only moves the position.
+// a time and seeks between records, so reads are served from cached windows of the file's
+// bytes and a seek only moves the position. There are two windows because the extraction goes
+// back and forth between the central directory and the entries' data: one stays on the
+// directory while the other follows the data.
 class HandleArchiveFile {
  public:
-  explicit HandleArchiveFile(HANDLE file) : file_(file), cache_(kCacheBytes) {
+  explicit HandleArchiveFile(HANDLE file) : file_(file) {
+    for (Window& window : windows_) window.bytes.resize(kWindowBytes);
     functions_.zopen64_file = &HandleArchiveFile::Open;
     functions_.zread_file = &HandleArchiveFile::Read;
     functions_.zwrite_file = &HandleArchiveFile::Write;
@@ -39,12 +42,23 @@ class HandleArchiveFile {
   zlib_filefunc64_def* Functions() { return &functions_; }
 
  private:
-  static constexpr size_t kCacheBytes = 256 * 1024;
+  static constexpr size_t kWindowBytes = 256 * 1024;
+
+  // The bytes of the file from `start` on; `length` of them are valid.
+  struct Window {
+    std::vector<char> bytes;
+    uint64_t start = 0;
+    size_t length = 0;
+    uint64_t last_use = 0;
+
+    bool Holds(uint64_t position) const { return position >= start && position - start < length; }
+    bool EndsAt(uint64_t position) const { return length != 0 && start + length == position; }
+  };
 
   static HandleArchiveFile* Self(voidpf opaque) { return static_cast<HandleArchiveFile*>(opaque); }
 
   // The size is learnt once: nobody can change the file while the extraction holds it, which
-  // is also what lets the cache be trusted.
+  // is also what lets the windows be trusted.
   static voidpf Open(voidpf opaque, const void*, int mode) {
     HandleArchiveFile* self = Self(opaque);
     if (self->open_ || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
@@ -52,8 +66,7 @@ class HandleArchiveFile {
     if (!GetFileSizeEx(self->file_, &size)) return nullptr;
     self->size_ = static_cast<uint64_t>(size.QuadPart);
     self->file_pointer_ = UINT64_MAX;  // unknown: the first fill places it
-    self->cache_start_ = 0;
-    self->cache_length_ = 0;
+    for (Window& window : self->windows_) window.length = 0;
     self->open_ = true;
     self->position_ = 0;
     return self;
@@ -63,11 +76,13 @@ class HandleArchiveFile {
     char* out = static_cast<char*>(buffer);
     uLong done = 0;
     while (done < size) {
-      if (!self->IsCached(self->position_) && !self->FillAtPosition()) break;
-      const size_t offset = static_cast<size_t>(self->position_ - self->cache_start_);
-      const size_t available = self->cache_length_ - offset;
+      Window* window = self->WindowAtPosition();
+      if (window == nullptr) break;
+      window->last_use = ++self->uses_;
+      const size_t offset = static_cast<size_t>(self->position_ - window->start);
+      const size_t available = window->length - offset;
       const size_t count = available < size - done ? available : size - done;
-      std::memcpy(out + done, self->cache_.data() + offset, count);
+      std::memcpy(out + done, window->bytes.data() + offset, count);
       done += static_cast<uLong>(count);
       self->position_ += count;
     }
@@ -91,13 +106,26 @@ class HandleArchiveFile {
   }
   static int Error(voidpf opaque, voidpf) { return Self(opaque)->failed_ ? -1 : 0; }
 
-  bool IsCached(uint64_t position) const {
-    return position >= cache_start_ && position - cache_start_ < cache_length_;
+  // The window that holds the current position, filled for it when none does; null at the end
+  // of the file or on an error (which Error then tells). Reading on past a window's end refills
+  // that window, so that a long run of data does not push the other one out; any other miss
+  // refills the window used least recently.
+  Window* WindowAtPosition() {
+    Window* refill = &windows_[0];
+    for (Window& window : windows_) {
+      if (window.Holds(position_)) return &window;
+    }
+    for (Window& window : windows_) {
+      if (window.last_use < refill->last_use) refill = &window;
+    }
+    for (Window& window : windows_) {
+      if (window.EndsAt(position_)) refill = &window;
+    }
+    return Fill(refill) ? refill : nullptr;
   }
-  // Refills the cache from the current position; false at the end of the file or on an error
-  // (which Error then tells). The file pointer is moved only when the read does not follow on.
-  bool FillAtPosition() {
-    cache_length_ = 0;
+  // The file pointer is moved only when the read does not follow on from the last one.
+  bool Fill(Window* window) {
+    window->length = 0;
     if (position_ != file_pointer_) {
       LARGE_INTEGER where;
       where.QuadPart = static_cast<LONGLONG>(position_);
@@ -109,13 +137,13 @@ class HandleArchiveFile {
       file_pointer_ = position_;
     }
     DWORD read = 0;
-    if (!ReadFile(file_, cache_.data(), static_cast<DWORD>(cache_.size()), &read, nullptr)) {
+    if (!ReadFile(file_, window->bytes.data(), static_cast<DWORD>(window->bytes.size()), &read, nullptr)) {
       SetupLog(L"Extraction: the package cannot be read at %llu, error %lu", position_, GetLastError());
       failed_ = true;
       return false;
     }
-    cache_start_ = position_;
-    cache_length_ = read;
+    window->start = position_;
+    window->length = read;
     file_pointer_ = position_ + read;
     return read != 0;
   }
@@ -124,10 +152,8 @@ class HandleArchiveFile {
   uint64_t size_ = 0;
   uint64_t position_ = 0;
   uint64_t file_pointer_ = UINT64_MAX;
-  // The bytes of the file from cache_start_ on; cache_length_ of them are valid.
-  std::vector<char> cache_;
-  uint64_t cache_start_ = 0;
-  size_t cache_length_ = 0;
+  Window windows_[2];
+  uint64_t uses_ = 0;
   bool open_ = false;
   bool failed_ = false;
   zlib_filefunc64_def functions_ = {};

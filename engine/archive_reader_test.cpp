@@ -199,6 +199,43 @@ TEST_F(ArchiveReaderTest, ExtractsFilesAndDirectoriesWithTheirAttributesAndTimes
   EXPECT_EQ(local.wHour, 18);
 }
 
+// Bytes that do not compress, so that stored and deflated entries span the reader's windows.
+std::string Noise(size_t size, uint32_t seed) {
+  std::string data(size, '\0');
+  for (char& byte : data) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<char>(seed >> 24);
+  }
+  return data;
+}
+
+// Through a held handle the package is read in windows of its bytes. Entries larger than a
+// window, hundreds of records, and extraction both in order and backwards must all come out
+// byte for byte.
+TEST_F(ArchiveReaderTest, ThroughAHeldHandleEveryEntryComesOutWhole) {
+  std::vector<ZipEntrySpec> entries;
+  ZipEntrySpec stored{"big/stored.bin", Noise(700 * 1024, 1)};
+  stored.deflate = false;
+  entries.push_back(stored);
+  for (int i = 0; i < 400; ++i) entries.push_back({"small/" + std::to_string(i) + ".txt", Compressible(100 + i * 37)});
+  entries.push_back({"big/noise.bin", Noise(600 * 1024, 2)});
+  entries.push_back({"big/text.txt", Compressible(3 * 1024 * 1024)});
+  const std::wstring path = WriteArchive(entries);
+  const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file);
+  const ScopedArchive archive(OpenArchiveFile(file.Get()));
+  ASSERT_TRUE(archive);
+
+  const auto extract_and_compare = [&](int32_t number, const std::wstring& out) {
+    const std::wstring target = out + std::to_wstring(number) + L".out";
+    ASSERT_EQ(ExtractEntry(archive.Get(), number, target), 0) << number;
+    EXPECT_EQ(ReadFileBytes(target), entries[static_cast<size_t>(number)].data) << number;
+  };
+  const int32_t count = static_cast<int32_t>(entries.size());
+  for (int32_t number = 0; number < count; ++number) extract_and_compare(number, temp_.path() + L"forward\\");
+  for (int32_t number = count - 1; number >= 0; --number) extract_and_compare(number, temp_.path() + L"backward\\");
+}
+
 TEST_F(ArchiveReaderTest, ACorruptEntryFailsAndLeavesNoFile) {
   ZipEntrySpec corrupt{"bad.txt", Compressible(50000)};
   corrupt.wrong_crc = true;

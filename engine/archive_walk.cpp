@@ -104,6 +104,7 @@ ArchiveWalk::~ArchiveWalk() = default;
 bool ArchiveWalk::Open(const void* name, zlib_filefunc64_def_s* functions) {
   zip_.reset();
   positions_.clear();
+  records_.clear();
   std::unique_ptr<void, ZipCloser> zip(unzOpen2_64(name, functions));
   if (zip == nullptr) return IsEmptyArchive(name, *functions);
 
@@ -125,6 +126,7 @@ bool ArchiveWalk::Open(const void* name, zlib_filefunc64_def_s* functions) {
   if (positions.size() != global.number_entry) return false;
   zip_ = std::move(zip);
   positions_ = std::move(positions);
+  records_.assign(positions_.size(), std::nullopt);
   return true;
 }
 
@@ -135,6 +137,19 @@ int ArchiveWalk::GoTo(size_t number) {
 }
 
 int ArchiveWalk::ReadRecord(size_t number, ArchiveRecord* record) {
+  if (number >= records_.size()) return kArchiveNoSuchEntry;
+  std::optional<ArchiveRecord>& known = records_[number];
+  if (!known) {
+    ArchiveRecord parsed;
+    const int result = ParseRecord(number, &parsed);
+    if (result != 0) return result;
+    known = std::move(parsed);
+  }
+  *record = *known;
+  return 0;
+}
+
+int ArchiveWalk::ParseRecord(size_t number, ArchiveRecord* record) {
   const int result = GoTo(number);
   if (result != 0) return result;
   unz_file_info64 info = {};
@@ -162,12 +177,10 @@ int ArchiveWalk::ReadRecord(size_t number, ArchiveRecord* record) {
 }
 
 int ArchiveWalk::Inflate(size_t number, const ArchiveSink& sink) {
-  const int result = GoTo(number);
+  ArchiveRecord record;
+  int result = ReadRecord(number, &record);
+  if (result == 0) result = GoTo(number);
   if (result != 0) return result;
-  unz_file_info64 info = {};
-  if (unzGetCurrentFileInfo64(zip_.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
-    return kArchiveEntryUnreadable;
-  }
   if (unzOpenCurrentFile(zip_.get()) != UNZ_OK) return kArchiveDataError;
   OpenEntry open_entry(zip_.get());
 
@@ -179,12 +192,12 @@ int ArchiveWalk::Inflate(size_t number, const ArchiveSink& sink) {
     if (read == 0) break;
     inflated += static_cast<uint64_t>(read);
     // Nothing beyond the announced size reaches the disk, whatever the data holds.
-    if (inflated > info.uncompressed_size) return kArchiveDataError;
+    if (inflated > record.uncompressed_size) return kArchiveDataError;
     if (!sink(block.data(), static_cast<size_t>(read))) return kArchiveWriteFailed;
   }
   // minizip gives its CRC verdict only once the announced size has been read, and takes data
   // that ends sooner as a complete entry; such an entry is cut short.
-  if (inflated != info.uncompressed_size) return kArchiveDataError;
+  if (inflated != record.uncompressed_size) return kArchiveDataError;
   return unzCloseCurrentFile(open_entry.release()) == UNZ_OK ? 0 : kArchiveDataError;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "common/utf16.h"
@@ -63,7 +64,7 @@ class ArchiveWalk {
   size_t EntryCount() const { return positions_.size(); }
 
   // kArchiveNoSuchEntry for a number past the last entry, kArchiveEntryUnreadable when the
-  // record cannot be read.
+  // record cannot be read. Each record is read from the archive once and then kept.
   int ReadRecord(size_t number, ArchiveRecord* record);
 
   // Inflates the entry into `sink`. 0 only when all of its data arrived, as long as its record
@@ -87,9 +88,11 @@ class ArchiveWalk {
   };
 
   int GoTo(size_t number);
+  int ParseRecord(size_t number, ArchiveRecord* record);
 
   std::unique_ptr<void, ZipCloser> zip_;  // null for an archive without entries
   std::vector<Position> positions_;
+  std::vector<std::optional<ArchiveRecord>> records_;  // by number, once read
 };
 
 // Why a package is refused before anything of it is written.

@@ -127,19 +127,6 @@ bool FitsOnVolume(const std::wstring& install_dir, uint64_t declared_bytes) {
   return false;
 }
 
-// The entries' names, read before anything is written.
-bool ReadAllNames(ArchiveHandle archive, std::vector<std::wstring>* names) {
-  ArchiveEntry entry;
-  int result = GetArchiveEntry(archive, -1, &entry);
-  const int32_t count = entry.index;
-  for (int32_t number = 0; result == 0 && number < count; ++number) {
-    result = GetArchiveEntry(archive, number, &entry);
-    names->push_back(entry.name);
-  }
-  if (result != 0) SetupLog(L"Extraction: an entry cannot be read, zip error %d", result);
-  return result == 0;
-}
-
 bool IsDamagedEntry(int result) {
   return result == kArchiveDataError || result == kArchiveEntryUnreadable || result == kArchiveNoSuchEntry;
 }
@@ -193,20 +180,21 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
     PostError(window, kErrorBackToStart, kNoSpaceError);
     return false;
   }
-  std::vector<std::wstring> names;
-  if (!ReadAllNames(archive.Get(), &names)) {
-    ReportUnreadablePackage(window);
-    return false;
-  }
-
-  const int32_t count = static_cast<int32_t>(names.size());
+  ArchiveEntry entry;
+  GetArchiveEntry(archive.Get(), -1, &entry);
+  const int32_t count = entry.index;
   const int32_t step = ExtractionProgressStep(count);
   int32_t progress = kProgressDownloaded + 1;
   int32_t in_block = 0;
   for (int32_t number = 0; number < count; ++number) {
-    const std::wstring& name = names[static_cast<size_t>(number)];
-    const std::wstring target = directory + name;
-    const int result = ExtractEntry(archive.Get(), number, target);
+    int result = GetArchiveEntry(archive.Get(), number, &entry);
+    if (result != 0) {
+      SetupLog(L"Extraction: entry %ld cannot be read, zip error %d", static_cast<long>(number), result);
+      ReportUnreadablePackage(window);
+      return false;
+    }
+    const std::wstring target = directory + entry.name;
+    result = ExtractEntry(archive.Get(), number, target);
     if (result != 0) {
       SetupLog(L"Extraction: %ls failed, zip error %d, error %lu", target.c_str(), result, GetLastError());
       if (IsDamagedEntry(result)) {
