@@ -66,23 +66,47 @@ bool QueryContentLength(HINTERNET request, uint32_t* value) {
   return true;
 }
 
+// The time-outs last given to a request, so that they are given again only when they change:
+// each setting reaches the socket, which under Wine is a trip to its server, and the body is
+// read 4096 bytes at a time.
+struct RequestTimeouts {
+  uint32_t resolve = 0;
+  uint32_t connect = 0;
+  uint32_t send = 0;
+  uint32_t receive = 0;
+  uint32_t response_head = 0;
+  bool applied = false;
+
+  bool SameAs(const RequestTimeouts& other) const {
+    return applied && other.applied && resolve == other.resolve && connect == other.connect &&
+           send == other.send && receive == other.receive && response_head == other.response_head;
+  }
+};
+
 // The platform's time-outs, shortened to what is left of a deadline. False when nothing is.
-bool SetTimeouts(HINTERNET request, const NetworkLimits& limits, const TransferWatch& watch) {
+bool SetTimeouts(HINTERNET request, const NetworkLimits& limits, const TransferWatch& watch,
+                 RequestTimeouts* applied) {
   const uint64_t now = GetTickCount64();
-  const uint32_t receive = watch.TimeLeft(now, limits.receiveMs);
-  if (receive == 0) {
+  RequestTimeouts wanted;
+  wanted.receive = watch.TimeLeft(now, limits.receiveMs);
+  if (wanted.receive == 0) {
     SetupLog(L"HTTPS: the request's time is up before it could go on");
     return false;
   }
   // A resolve time-out of 0 lets a lookup take as long as the system's resolver does; a
   // deadline bounds it as well.
-  const uint32_t resolve = watch.TimeLeft(now, limits.resolveMs != 0 ? limits.resolveMs : UINT32_MAX);
-  DWORD response_head = watch.TimeLeft(now, limits.responseHeadMs);
-  WinHttpSetTimeouts(request, resolve == UINT32_MAX ? 0 : static_cast<int>(resolve),
-                     watch.TimeLeft(now, limits.connectMs), watch.TimeLeft(now, limits.sendMs),
-                     receive);
-  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response_head,
-                   sizeof response_head);
+  wanted.resolve = watch.TimeLeft(now, limits.resolveMs != 0 ? limits.resolveMs : UINT32_MAX);
+  wanted.connect = watch.TimeLeft(now, limits.connectMs);
+  wanted.send = watch.TimeLeft(now, limits.sendMs);
+  wanted.response_head = watch.TimeLeft(now, limits.responseHeadMs);
+  wanted.applied = true;
+  if (wanted.SameAs(*applied)) return true;
+  WinHttpSetTimeouts(request, wanted.resolve == UINT32_MAX ? 0 : static_cast<int>(wanted.resolve),
+                     static_cast<int>(wanted.connect), static_cast<int>(wanted.send),
+                     static_cast<int>(wanted.receive));
+  DWORD response_head = wanted.response_head;
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response_head, sizeof response_head);
+  *applied = wanted;
   return true;
 }
 
@@ -140,7 +164,7 @@ bool VerifyServerCertificate(HINTERNET request, const WString& name) {
 // Streams the body into the sink. The count of bytes actually delivered is checked against
 // a stated Content-Length, so a connection that ends early is a failure, not a short success.
 bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& progress,
-                 const NetworkLimits& limits, TransferWatch* watch) {
+                 const NetworkLimits& limits, TransferWatch* watch, RequestTimeouts* timeouts) {
   uint32_t total = 0;
   const bool has_length = QueryContentLength(request, &total);
   if (has_length && sink->kind == ResponseSink::kFile) sink->length = total;
@@ -191,7 +215,7 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
                  static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT));
         return false;
     }
-    if (!SetTimeouts(request, limits, *watch)) return false;
+    if (!SetTimeouts(request, limits, *watch, timeouts)) return false;
   }
   if (has_length && received != total) {
     SetupLog(L"HTTPS: %lu of %lu bytes arrived", static_cast<unsigned long>(received),
@@ -236,7 +260,8 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
     SetupLog(L"HTTPS: no request for %ls (error %lu)", host.c_str(), GetLastError());
     return false;
   }
-  if (!SetTimeouts(request.Get(), limits, watch)) return false;
+  RequestTimeouts timeouts;
+  if (!SetTimeouts(request.Get(), limits, watch, &timeouts)) return false;
 
   // The platform checks the chain; the name it can only check when the connection goes to
   // the named host. VerifyServerCertificate checks both in every case.
@@ -264,7 +289,7 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
     SetupLog(L"HTTPS: no response from %ls (error %lu)", host.c_str(), GetLastError());
     return false;
   }
-  return ReceiveBody(request.Get(), sink, progress, limits, &watch);
+  return ReceiveBody(request.Get(), sink, progress, limits, &watch, &timeouts);
 }
 
 }  // namespace
