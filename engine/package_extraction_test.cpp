@@ -82,7 +82,6 @@ void ExpectUnreadablePackageReported(const MessageSinkWindow& sink) {
   ExpectRefusalReported(sink, kUnreadableStatus, kUnreadableError);
 }
 
-
 void ExpectUnwritableFileReported(const MessageSinkWindow& sink, const std::wstring& target) {
   const std::vector<PostedMessage> reports = Reports(sink);
   ASSERT_EQ(reports.size(), 2u);

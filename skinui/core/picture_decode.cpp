@@ -83,8 +83,8 @@ bool DecodePicture(const void* data, size_t size, DecodedPicture* picture) {
   int height = 0;
   int channels = 0;
   // Reading the header takes in the tables that come before the frame, so they are checked first.
-  if (!HuffmanTablesFit(bytes, size) || PngDataStartsEmpty(bytes, size) || stbi_info_from_memory(bytes, length, &width, &height, &channels) == 0 ||
-      !PictureSizeAllowed(width, height)) {
+  if (!HuffmanTablesFit(bytes, size) || PngDataStartsEmpty(bytes, size) ||
+      stbi_info_from_memory(bytes, length, &width, &height, &channels) == 0 || !PictureSizeAllowed(width, height)) {
     return false;
   }
   int decoded_width = 0;
