@@ -9,7 +9,7 @@
 
 #include "common/scoped_handle.h"
 #include "common/testing/scoped_temp_dir.h"
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "common/testing/scoped_temp_dir.h"
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/memory_archive_file.h"
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 
 namespace {
 

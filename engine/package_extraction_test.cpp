@@ -13,7 +13,7 @@
 #include "common/testing/scoped_temp_dir.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 #include "identity/md5.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/testing/scoped_temp_dir.h"
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 #include "skinui/core/skin_file_reader.h"
 
 namespace {

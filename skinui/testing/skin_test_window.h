@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 #include "skinui/core/pixel_painter.h"
 #include "skinui/core/uibase.h"
 

@@ -1,4 +1,4 @@
-#include "engine/testing/zip_writer.h"
+#include "common/testing/zip_writer.h"
 
 #include <zlib.h>
 
