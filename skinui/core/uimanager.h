@@ -137,7 +137,9 @@ class CSkinManagerUI {
   void Paint();
   // Shows the frame with per-pixel alpha; only `dirty` changed since the last time.
   void PresentLayered(const RECT& client, const RECT& dirty);
-  // Notifications (uimanager_notifications.cpp).
+  // Notifications (uimanager_notifications.cpp). Deliver is the one way a notification reaches
+  // its sender's handlers and the notifiers, whether it was sent at once or queued.
+  void Deliver(TNotifyUI& msg);
   void DeliverAsyncNotifications();
   void DropNotificationsFrom(CControlUI* control);
   // Timers (uimanager_timers.cpp); OnTimer is false for a timer that is not a control's.

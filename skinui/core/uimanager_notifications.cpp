@@ -24,15 +24,7 @@ void CSkinManagerUI::SendNotify(TNotifyUI& msg, bool async) {
     if (m_hWnd != nullptr) PostMessageW(m_hWnd, kDeliverNotificationsMessage, 0, 0);
     return;
   }
-  if (msg.sender != nullptr) {
-    // A handler may add handlers; the ones present when the notification left are called.
-    const auto handlers = msg.sender->OnNotify;
-    for (const auto& handler : handlers) handler(msg);
-  }
-  // A notifier may close the window or register another notifier; the list as it stood is
-  // walked by index so that neither invalidates the walk.
-  const std::vector<INotifyUI*> notifiers = m_notifiers;
-  for (INotifyUI* notifier : notifiers) notifier->Notify(msg);
+  Deliver(msg);
 }
 
 void CSkinManagerUI::SendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam, LPARAM lParam, bool async) {
@@ -47,14 +39,19 @@ void CSkinManagerUI::SendNotify(CControlUI* sender, const wchar_t* type, WPARAM 
 void CSkinManagerUI::DeliverAsyncNotifications() {
   std::vector<TNotifyUI> pending;
   pending.swap(m_asyncNotifications);
-  for (TNotifyUI& msg : pending) {
-    if (msg.sender != nullptr) {
-      const auto handlers = msg.sender->OnNotify;
-      for (const auto& handler : handlers) handler(msg);
-    }
-    const std::vector<INotifyUI*> notifiers = m_notifiers;
-    for (INotifyUI* notifier : notifiers) notifier->Notify(msg);
+  for (TNotifyUI& msg : pending) Deliver(msg);
+}
+
+void CSkinManagerUI::Deliver(TNotifyUI& msg) {
+  if (msg.sender != nullptr) {
+    // A handler may add handlers; the ones present when the notification left are called.
+    const auto handlers = msg.sender->OnNotify;
+    for (const auto& handler : handlers) handler(msg);
   }
+  // A notifier may close the window or register another notifier; a copy of the list as it
+  // stood is walked so that neither invalidates the walk.
+  const std::vector<INotifyUI*> notifiers = m_notifiers;
+  for (INotifyUI* notifier : notifiers) notifier->Notify(msg);
 }
 
 void CSkinManagerUI::DropNotificationsFrom(CControlUI* control) {
