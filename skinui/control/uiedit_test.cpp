@@ -1,11 +1,13 @@
 // Typing into a skin edit: the native edit that opens over it, where it goes, what it keeps,
-// and the pop-up form it takes in a layered window.
+// the pop-up form it takes in a layered window, and the hint it shows while empty.
 #include "skinui/control/uiedit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "skinui/core/rect_convert.h"
-#include "skinui/testing/skin_test_window.h"
+#include "skinui/testing/skin_test_fixtures.h"
 
 namespace SkinUI {
 namespace {
@@ -16,8 +18,6 @@ std::wstring EditSkin(const wchar_t* window_attributes) {
          L"<Edit name=\"path\" font=\"5\" maxchar=\"8\" text=\"C:\\a\" textpadding=\"5,0,85,0\" width=\"200\"/>"
          L"<Button name=\"other\"/></HorizontalLayout><Control/></VerticalLayout></Window>";
 }
-
-POINT Center(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
 class EditTest : public testing::Test {
  protected:
@@ -107,6 +107,33 @@ TEST_F(EditTest, ControlThatGoesTakesItsNativeEditAlong) {
   DestroyWindow(window_->GetHWND());
   window_.reset();
   EXPECT_FALSE(IsWindow(native));
+}
+
+// The colour a premultiplied pixel shows, without its alpha.
+uint32_t Opaque(uint32_t pixel) { return pixel | 0xFF000000; }
+
+TEST_F(RenderTest, EmptyEditShowsItsHintInTheHintColour) {
+  const PixelBuffer frame = Render(
+      L"size=\"200,30\"", L"<Font id=\"0\" name=\"Arial\" size=\"16\"/><Edit name=\"e\" font=\"0\" tipvalue=\"hint\" "
+                          L"bkcolor=\"#FFFFFFFF\" bordersize=\"1\" bordercolor=\"#FF000000\"/>");
+  // The hint's darkest pixel is the hint colour (anti-aliased pixels are lighter), not black.
+  uint32_t darkest = kWhite;
+  for (int y = 2; y < 28; ++y) {
+    for (int x = 2; x < 198; ++x) {
+      if ((frame.At(x, y) & 0xFF) < (darkest & 0xFF)) darkest = frame.At(x, y);
+    }
+  }
+  EXPECT_NE(darkest, kWhite);
+  EXPECT_GE(darkest & 0xFF, 0xBA);
+  EXPECT_EQ(frame.At(0, 15), 0xFF000000u);  // the border
+
+  window_->Find(L"e")->SetText(L"typed");
+  const PixelBuffer typed = window_->Render();
+  uint32_t typed_darkest = kWhite;
+  for (int y = 2; y < 28; ++y) {
+    for (int x = 2; x < 198; ++x) typed_darkest = std::min(typed_darkest, Opaque(typed.At(x, y)));
+  }
+  EXPECT_LT(typed_darkest & 0xFF, 0x60);
 }
 
 }  // namespace

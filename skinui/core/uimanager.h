@@ -3,7 +3,7 @@
 // notifications, its fonts, pictures and default attribute lists, the caption and size box that
 // the hit test reads, its display scale, and the painting and input routing of its controls.
 // The static side holds what the whole process shares: the instance, the attached skin archive
-// and the message loop.
+// and the message loop. The definitions sit in uimanager*.cpp, one file for each of these concerns.
 #include <windows.h>
 
 #include <map>
@@ -21,6 +21,7 @@
 namespace SkinUI {
 
 class CShadowUI;
+struct OffscreenFrame;
 
 class CSkinManagerUI {
  public:
@@ -123,16 +124,35 @@ class CSkinManagerUI {
     UINT_PTR native_id;
   };
 
+  // Asynchronous notifications wait in the manager until this message reaches its window.
+  static constexpr UINT kDeliverNotificationsMessage = WM_APP + 0x3F00;
+
+  // The tree (uimanager.cpp).
+  void ReleaseControls();
+  // The managers whose filters the pre-translation asks (uimanager_process.cpp).
+  void JoinLiveManagers();
+  void LeaveLiveManagers();
+  // Layout and painting (uimanager_window.cpp).
   void LayoutIfNeeded(const RECT& client);
   void Paint();
   // Shows the frame with per-pixel alpha; only `dirty` changed since the last time.
   void PresentLayered(const RECT& client, const RECT& dirty);
+  // Notifications (uimanager_notifications.cpp). Deliver is the one way a notification reaches
+  // its sender's handlers and the notifiers, whether it was sent at once or queued.
+  void Deliver(TNotifyUI& msg);
   void DeliverAsyncNotifications();
+  void DropNotificationsFrom(CControlUI* control);
+  // Timers (uimanager_timers.cpp); OnTimer is false for a timer that is not a control's.
+  bool OnTimer(WPARAM native_id);
+  void KillTimersOf(CControlUI* control);
+  void KillAllTimers();
+  // Mouse, keyboard and focus (uimanager_input.cpp).
+  bool HandleInputMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnMouseMove(POINT point);
   void OnButtonDown(POINT point, bool double_click);
   void OnButtonUp(POINT point);
   void SendEvent(CControlUI* control, EventType type, WPARAM wParam = 0, LPARAM lParam = 0);
-  void ReleaseControls();
+  void ForgetInputTarget(CControlUI* control);
 
   HWND m_hWnd = nullptr;
   std::unique_ptr<CControlUI> m_pRoot;
@@ -168,8 +188,7 @@ class CSkinManagerUI {
   POINT m_ptLastMouse{-1, -1};
 
   // The frame every paint is drawn into; kept between paints while the size stays.
-  struct Offscreen;
-  std::unique_ptr<Offscreen> m_offscreen;
+  std::unique_ptr<OffscreenFrame> m_offscreen;
 };
 
 }  // namespace SkinUI
