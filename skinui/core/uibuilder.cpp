@@ -59,7 +59,8 @@ const AttributeTable<CSkinManagerUI>& WindowAttributes() {
          const UiSize size = ParseSize(value);
          manager.SetInitSize(size.cx, size.cy);
        }},
-      {L"caption", [](CSkinManagerUI& manager, WStringView value) { manager.SetCaptionRect(ToRECT(ParseRect(value))); }},
+      {L"caption",
+       [](CSkinManagerUI& manager, WStringView value) { manager.SetCaptionRect(ToRECT(ParseRect(value))); }},
       {L"sizebox", [](CSkinManagerUI& manager, WStringView value) { manager.SetSizeBox(ToRECT(ParseRect(value))); }},
       {L"bktrans", [](CSkinManagerUI& manager, WStringView value) { manager.SetLayered(ParseBool(value)); },
        NameMatch::kExact},
