@@ -7,6 +7,7 @@
 #include "entry/client_shutdown.h"
 #include "entry/dll_search.h"
 #include "entry/instance_check.h"
+#include "entry/skin_log.h"
 #include "entry/system_check.h"
 #include "skinui/core/uimanager.h"
 #include "wizard/install_guide_wnd.h"
@@ -66,6 +67,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     return 0;
   }
   SkinUI::CSkinManagerUI::SetInstance(instance);
+  LogSkinDiagnostics();
   LoadSkinResource();
   ShowInstallGuideWnd(nullptr);
   SkinUI::CSkinManagerUI::MessageLoop();

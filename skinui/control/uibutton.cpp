@@ -18,18 +18,16 @@ void CButtonUI::SetEnabled(bool enabled) {
   CLabelUI::SetEnabled(enabled);
 }
 
-void CButtonUI::SetAttribute(WStringView name, WStringView value) {
-  if (NameEquals(name, L"normalimage")) {
-    m_sNormalImage = CSkinString(value);
-  } else if (NameEquals(name, L"hotimage")) {
-    m_sHotImage = CSkinString(value);
-  } else if (NameEquals(name, L"pushedimage")) {
-    m_sPushedImage = CSkinString(value);
-  } else if (NameEquals(name, L"hotbkcolor")) {
-    m_dwHotBkColor = ParseColor(value);
-  } else {
-    CLabelUI::SetAttribute(name, value);
-  }
+const ControlAttributes& CButtonUI::Attributes() {
+  static const ControlAttributeTable<CButtonUI> table(
+      {
+          {L"normalimage", [](CButtonUI& button, WStringView value) { button.m_sNormalImage = CSkinString(value); }},
+          {L"hotimage", [](CButtonUI& button, WStringView value) { button.m_sHotImage = CSkinString(value); }},
+          {L"pushedimage", [](CButtonUI& button, WStringView value) { button.m_sPushedImage = CSkinString(value); }},
+          {L"hotbkcolor", [](CButtonUI& button, WStringView value) { button.m_dwHotBkColor = ParseColor(value); }},
+      },
+      &CLabelUI::Attributes());
+  return table;
 }
 
 bool CButtonUI::Activate() {

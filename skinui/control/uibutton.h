@@ -10,12 +10,13 @@ class CButtonUI : public CLabelUI {
   CButtonUI();
   const wchar_t* GetClass() const override;
   void SetEnabled(bool enabled) override;
-  void SetAttribute(WStringView name, WStringView value) override;
   void DoEvent(TEventUI& event) override;
   // Sends "click" when the button is visible and enabled.
   bool Activate();
 
  protected:
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& AttributesOfClass() const override { return Attributes(); }
   void PaintBkColor(PaintContext& context) override;
   void PaintStatusImage(PaintContext& context) override;
 

@@ -60,50 +60,56 @@ void CControlUI::SetFocus() {
   if (m_pManager != nullptr) m_pManager->SetFocus(this);
 }
 
-void CControlUI::SetAttribute(WStringView name, WStringView value) {
-  const CSkinString text(value);
-  if (NameEquals(name, L"name")) {
-    m_sName = text;
-  } else if (NameEquals(name, L"text")) {
-    SetText(m_pManager != nullptr ? m_pManager->QueryControlText(m_sName, text) : text);
-  } else if (NameEquals(name, L"tooltip")) {
-    SetToolTip(text);
-  } else if (NameEquals(name, L"width")) {
-    m_layout.SetWidth(ParseInteger(value));
-    NeedParentUpdate();
-  } else if (NameEquals(name, L"height")) {
-    m_layout.SetHeight(ParseInteger(value));
-    NeedParentUpdate();
-  } else if (NameEquals(name, L"padding")) {
-    m_layout.padding = ParseRect(value);
-    NeedParentUpdate();
-  } else if (NameEquals(name, L"float")) {
-    m_layout.floating = ParseBool(value);
-    NeedParentUpdate();
-  } else if (NameEquals(name, L"pos")) {
-    m_layout.SetPos(ParseRect(value));
-    NeedParentUpdate();
-  } else if (NameEquals(name, L"bkcolor")) {
-    m_dwBackColor = ParseColor(value);
-  } else if (NameEquals(name, L"bkimage")) {
-    m_sBkImage = text;
-  } else if (NameEquals(name, L"foreimage")) {
-    m_sForeImage = text;
-  } else if (NameEquals(name, L"bordersize")) {
-    m_nBorderSize = ParseInteger(value);
-  } else if (NameEquals(name, L"bordercolor")) {
-    m_dwBorderColor = ParseColor(value);
-  } else if (NameEquals(name, L"focusbordercolor")) {
-    m_dwFocusBorderColor = ParseColor(value);
-  } else if (NameEquals(name, L"visible")) {
-    SetVisible(ParseBool(value));
-  } else if (NameEquals(name, L"mouse")) {
-    m_bMouseEnabled = ParseBool(value);
-  }
+bool CControlUI::SetAttribute(WStringView name, WStringView value) {
+  return AttributesOfClass().Apply(*this, name, value);
 }
 
-void CControlUI::ApplyAttributeList(WStringView list) {
-  for (const MarkupAttribute& attribute : ParseAttributeList(list)) SetAttribute(attribute.name, attribute.value);
+const ControlAttributes& CControlUI::Attributes() {
+  static const ControlAttributeTable<CControlUI> table({
+      {L"name", [](CControlUI& control, WStringView value) { control.m_sName = CSkinString(value); }},
+      {L"text",
+       [](CControlUI& control, WStringView value) {
+         const CSkinString text(value);
+         control.SetText(control.m_pManager != nullptr ? control.m_pManager->QueryControlText(control.m_sName, text)
+                                                       : text);
+       }},
+      {L"tooltip", [](CControlUI& control, WStringView value) { control.SetToolTip(CSkinString(value)); }},
+      {L"width",
+       [](CControlUI& control, WStringView value) {
+         control.m_layout.SetWidth(ParseInteger(value));
+         control.NeedParentUpdate();
+       }},
+      {L"height",
+       [](CControlUI& control, WStringView value) {
+         control.m_layout.SetHeight(ParseInteger(value));
+         control.NeedParentUpdate();
+       }},
+      {L"padding",
+       [](CControlUI& control, WStringView value) {
+         control.m_layout.padding = ParseRect(value);
+         control.NeedParentUpdate();
+       }},
+      {L"float",
+       [](CControlUI& control, WStringView value) {
+         control.m_layout.floating = ParseBool(value);
+         control.NeedParentUpdate();
+       }},
+      {L"pos",
+       [](CControlUI& control, WStringView value) {
+         control.m_layout.SetPos(ParseRect(value));
+         control.NeedParentUpdate();
+       }},
+      {L"bkcolor", [](CControlUI& control, WStringView value) { control.m_dwBackColor = ParseColor(value); }},
+      {L"bkimage", [](CControlUI& control, WStringView value) { control.m_sBkImage = CSkinString(value); }},
+      {L"foreimage", [](CControlUI& control, WStringView value) { control.m_sForeImage = CSkinString(value); }},
+      {L"bordersize", [](CControlUI& control, WStringView value) { control.m_nBorderSize = ParseInteger(value); }},
+      {L"bordercolor", [](CControlUI& control, WStringView value) { control.m_dwBorderColor = ParseColor(value); }},
+      {L"focusbordercolor",
+       [](CControlUI& control, WStringView value) { control.m_dwFocusBorderColor = ParseColor(value); }},
+      {L"visible", [](CControlUI& control, WStringView value) { control.SetVisible(ParseBool(value)); }},
+      {L"mouse", [](CControlUI& control, WStringView value) { control.m_bMouseEnabled = ParseBool(value); }},
+  });
+  return table;
 }
 
 CControlUI* CControlUI::FindControlAt(POINT point) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "skinui/core/attribute_table.h"
 #include "skinui/core/skin_markup.h"
 #include "skinui/core/uidefine.h"
 #include "skinui/layout/layout_child.h"
@@ -14,8 +15,15 @@
 namespace SkinUI {
 
 class CContainerUI;
+class CControlUI;
 class CSkinManagerUI;
 class PaintContext;
+
+// The attributes of a control class: its own table extends the table of the class it derives
+// from.
+using ControlAttributes = AttributeLookup<CControlUI>;
+template <class Control>
+using ControlAttributeTable = AttributeTable<CControlUI, Control>;
 
 class CControlUI {
  public:
@@ -58,9 +66,9 @@ class CControlUI {
   bool IsFocused() const { return m_bFocused; }
   void SetFocus();
 
-  // Applies one skin attribute; names the control does not know are ignored.
-  virtual void SetAttribute(WStringView name, WStringView value);
-  void ApplyAttributeList(WStringView list);
+  // Applies one skin attribute through the control's attribute table; false for a name that
+  // the control does not know, which changes nothing.
+  bool SetAttribute(WStringView name, WStringView value);
 
   // The deepest visible control that takes the mouse at `point`, or null.
   virtual CControlUI* FindControlAt(POINT point);
@@ -85,6 +93,10 @@ class CControlUI {
  protected:
   // The manager keeps the focus flag and the update flag in step with its own state.
   friend class CSkinManagerUI;
+
+  // The attributes of this class; every class with attributes of its own has both.
+  static const ControlAttributes& Attributes();
+  virtual const ControlAttributes& AttributesOfClass() const { return Attributes(); }
 
   virtual void PaintBkColor(PaintContext& context);
   virtual void PaintBkImage(PaintContext& context);

@@ -48,14 +48,14 @@ void CEditUI::SetVisible(bool visible) {
   CLabelUI::SetVisible(visible);
 }
 
-void CEditUI::SetAttribute(WStringView name, WStringView value) {
-  if (NameEquals(name, L"maxchar")) {
-    m_uMaxChar = std::max(ParseInteger(value), 0);
-  } else if (NameEquals(name, L"tipvalue")) {
-    m_sTipValue = CSkinString(value);
-  } else {
-    CLabelUI::SetAttribute(name, value);
-  }
+const ControlAttributes& CEditUI::Attributes() {
+  static const ControlAttributeTable<CEditUI> table(
+      {
+          {L"maxchar", [](CEditUI& edit, WStringView value) { edit.m_uMaxChar = std::max(ParseInteger(value), 0); }},
+          {L"tipvalue", [](CEditUI& edit, WStringView value) { edit.m_sTipValue = CSkinString(value); }},
+      },
+      &CLabelUI::Attributes());
+  return table;
 }
 
 void CEditUI::DoEvent(TEventUI& event) {

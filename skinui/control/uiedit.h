@@ -19,7 +19,6 @@ class CEditUI : public CLabelUI {
   void SetText(const CSkinString& text) override;
   void SetEnabled(bool enabled) override;
   void SetVisible(bool visible) override;
-  void SetAttribute(WStringView name, WStringView value) override;
   void DoEvent(TEventUI& event) override;
   void SetPos(const RECT& rect) override;
 
@@ -30,6 +29,8 @@ class CEditUI : public CLabelUI {
   RECT NativeEditRect() const;
 
  protected:
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& AttributesOfClass() const override { return Attributes(); }
   void PaintText(PaintContext& context) override;
 
  private:

@@ -47,22 +47,25 @@ SIZE CLabelUI::EstimateSize(SIZE) {
   return {size.cx, size.cy};
 }
 
-void CLabelUI::SetAttribute(WStringView name, WStringView value) {
-  if (NameEquals(name, L"font")) {
-    SetFont(ParseInteger(value));
-  } else if (NameEquals(name, L"textcolor")) {
-    m_dwTextColor = ParseColor(value);
-  } else if (NameEquals(name, L"align")) {
-    m_align = ParseAlign(value, m_align);
-  } else if (NameEquals(name, L"textpadding")) {
-    m_rcTextPadding = ToRECT(ParseRect(value));
-    NeedParentUpdate();
-  } else if (NameEquals(name, L"autocalcwidth")) {
-    m_bAutoCalcWidth = ParseBool(value);
-    NeedParentUpdate();
-  } else {
-    CControlUI::SetAttribute(name, value);
-  }
+const ControlAttributes& CLabelUI::Attributes() {
+  static const ControlAttributeTable<CLabelUI> table(
+      {
+          {L"font", [](CLabelUI& label, WStringView value) { label.SetFont(ParseInteger(value)); }},
+          {L"textcolor", [](CLabelUI& label, WStringView value) { label.m_dwTextColor = ParseColor(value); }},
+          {L"align", [](CLabelUI& label, WStringView value) { label.m_align = ParseAlign(value, label.m_align); }},
+          {L"textpadding",
+           [](CLabelUI& label, WStringView value) {
+             label.m_rcTextPadding = ToRECT(ParseRect(value));
+             label.NeedParentUpdate();
+           }},
+          {L"autocalcwidth",
+           [](CLabelUI& label, WStringView value) {
+             label.m_bAutoCalcWidth = ParseBool(value);
+             label.NeedParentUpdate();
+           }},
+      },
+      &CControlUI::Attributes());
+  return table;
 }
 
 RECT CLabelUI::TextRect() const {

@@ -15,9 +15,10 @@ class CLabelUI : public CControlUI {
   void SetFont(int font_id);
   int GetFont() const { return m_iFont; }
   SIZE EstimateSize(SIZE available) override;
-  void SetAttribute(WStringView name, WStringView value) override;
 
  protected:
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& AttributesOfClass() const override { return Attributes(); }
   void PaintText(PaintContext& context) override;
   // The rectangle the text is drawn in: the control's less its scaled text padding.
   RECT TextRect() const;

@@ -32,16 +32,15 @@ void CProgressUI::SetValue(int value) {
   Invalidate();
 }
 
-void CProgressUI::SetAttribute(WStringView name, WStringView value) {
-  if (NameEquals(name, L"min")) {
-    SetMinValue(ParseInteger(value));
-  } else if (NameEquals(name, L"max")) {
-    SetMaxValue(ParseInteger(value));
-  } else if (NameEquals(name, L"value")) {
-    SetValue(ParseInteger(value));
-  } else {
-    CLabelUI::SetAttribute(name, value);
-  }
+const ControlAttributes& CProgressUI::Attributes() {
+  static const ControlAttributeTable<CProgressUI> table(
+      {
+          {L"min", [](CProgressUI& progress, WStringView value) { progress.SetMinValue(ParseInteger(value)); }},
+          {L"max", [](CProgressUI& progress, WStringView value) { progress.SetMaxValue(ParseInteger(value)); }},
+          {L"value", [](CProgressUI& progress, WStringView value) { progress.SetValue(ParseInteger(value)); }},
+      },
+      &CLabelUI::Attributes());
+  return table;
 }
 
 void CProgressUI::PaintForeImage(PaintContext& context) {

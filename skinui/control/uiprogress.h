@@ -16,9 +16,10 @@ class CProgressUI : public CLabelUI {
   void SetMinValue(int min);
   void SetMaxValue(int max);
   void SetValue(int value);
-  void SetAttribute(WStringView name, WStringView value) override;
 
  protected:
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& AttributesOfClass() const override { return Attributes(); }
   void PaintForeImage(PaintContext& context) override;
 
  private:

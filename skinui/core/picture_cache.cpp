@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include "skinui/core/skin_diagnostics.h"
+
 namespace SkinUI {
 
 ConstPixelView PictureView(const DecodedPicture& picture) {
@@ -10,6 +12,12 @@ ConstPixelView PictureView(const DecodedPicture& picture) {
 }
 
 const DecodedPicture* PictureCache::Get(const WString& name) {
+  const DecodedPicture* picture = Load(name);
+  if (picture == nullptr && m_reportedMissing.insert(name).second) SkinDiagnostics().PictureMissing(name);
+  return picture;
+}
+
+const DecodedPicture* PictureCache::Load(const WString& name) {
   const auto found = m_pictures.find(name);
   if (found != m_pictures.end()) return found->second.get();
   std::unique_ptr<DecodedPicture> picture;
@@ -28,7 +36,7 @@ const PictureDescription& PictureCache::Describe(const WString& text, int32_t sc
   if (found != m_descriptions.end()) return found->second;
   PictureDescription description = ParsePictureDescription(text, scale_percent);
   const WString variant = ScaledPictureName(description.file, scale_percent);
-  if (variant != description.file && Get(variant) != nullptr) description.file = variant;
+  if (variant != description.file && Load(variant) != nullptr) description.file = variant;
   return m_descriptions.emplace(text, std::move(description)).first->second;
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "common/utf16.h"
 #include "skinui/core/picture_decode.h"
@@ -25,7 +26,8 @@ class PictureCache {
   explicit PictureCache(PictureLoader loader) : m_loader(std::move(loader)) {}
 
   // The decoded picture, loaded on first use. A name that failed once is not tried again
-  // until the cache is cleared, so a missing picture costs nothing per frame.
+  // until the cache is cleared, so a missing picture costs nothing per frame; the skin
+  // diagnostics hear of it once.
   const DecodedPicture* Get(const WString& name);
 
   // The description parsed at `scale_percent`, its rectangles scaled; away from 100 percent its
@@ -52,8 +54,13 @@ class PictureCache {
     bool operator<(const ScaledKey& other) const;
   };
 
+  // Loads and keeps, but leaves reporting a failure to the caller: a display-scale variant that
+  // the skin does not have is no fault.
+  const DecodedPicture* Load(const WString& name);
+
   PictureLoader m_loader;
   std::map<WString, std::unique_ptr<DecodedPicture>> m_pictures;  // null: failed to load
+  std::set<WString> m_reportedMissing;
   std::map<WString, PictureDescription> m_descriptions;
   int32_t m_descriptionScale = 100;
   std::map<ScaledKey, PixelBuffer> m_scaled;

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "skinui/core/testing/print_geometry.h"
+#include "skinui/core/testing/recording_diagnostics.h"
 
 namespace SkinUI {
 namespace {
@@ -75,6 +77,18 @@ TEST(PictureCacheTest, AMissingPictureIsAskedForOnceUntilCleared) {
   cache.Clear();
   EXPECT_EQ(cache.Get(U16("gone.png")), nullptr);
   EXPECT_EQ(loader.Asked(U16("gone.png")), 2);
+}
+
+TEST(PictureCacheTest, AMissingPictureIsReportedOnceAndAMissingVariantNever) {
+  RecordingDiagnostics diagnostics;
+  FakeLoader loader({U16("btn.png")});
+  PictureCache cache(loader.Loader());
+  // No "@2x" variant of either picture: only the picture as written counts.
+  for (int round = 0; round < 2; ++round) {
+    cache.Get(cache.Describe(U16("file='btn.png'"), 200).file);
+    cache.Get(cache.Describe(U16("file='gone.png'"), 200).file);
+  }
+  EXPECT_EQ(diagnostics.missing_pictures, std::vector<WString>{U16("gone.png")});
 }
 
 TEST(PictureCacheTest, DescriptionsAreParsedAgainForANewScale) {

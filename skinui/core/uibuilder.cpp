@@ -11,6 +11,7 @@
 #include "skinui/control/uiprogress.h"
 #include "skinui/core/attribute_values.h"
 #include "skinui/core/rect_convert.h"
+#include "skinui/core/skin_diagnostics.h"
 #include "skinui/core/skin_resources.h"
 #include "skinui/core/uimanager.h"
 #include "skinui/layout/uicontainer.h"
@@ -49,6 +50,32 @@ constexpr ToolkitElement kToolkitElements[] = {
     {L"Slider", &Make<CSliderUI>},
 };
 
+// The attributes of a window skin's root, which set properties of the window rather than of a
+// control. `bktrans` counts only in lower case.
+const AttributeTable<CSkinManagerUI>& WindowAttributes() {
+  static const AttributeTable<CSkinManagerUI> table({
+      {L"size",
+       [](CSkinManagerUI& manager, WStringView value) {
+         const UiSize size = ParseSize(value);
+         manager.SetInitSize(size.cx, size.cy);
+       }},
+      {L"caption",
+       [](CSkinManagerUI& manager, WStringView value) { manager.SetCaptionRect(ToRECT(ParseRect(value))); }},
+      {L"sizebox", [](CSkinManagerUI& manager, WStringView value) { manager.SetSizeBox(ToRECT(ParseRect(value))); }},
+      {L"bktrans", [](CSkinManagerUI& manager, WStringView value) { manager.SetLayered(ParseBool(value)); },
+       NameMatch::kExact},
+      {L"showshadow",
+       [](CSkinManagerUI& manager, WStringView value) { manager.GetShadow()->ShowShadow(ParseBool(value)); }},
+      {L"shadowimage",
+       [](CSkinManagerUI& manager, WStringView value) { manager.GetShadow()->SetImage(CSkinString(value)); }},
+      {L"shadowsize",
+       [](CSkinManagerUI& manager, WStringView value) { manager.GetShadow()->SetSize(ParseInteger(value)); }},
+      {L"shadowcorner",
+       [](CSkinManagerUI& manager, WStringView value) { manager.GetShadow()->SetCorner(ToRECT(ParseRect(value))); }},
+  });
+  return table;
+}
+
 // Elements that register something with the manager rather than make a control.
 bool IsDeclaration(const MarkupNode& element) {
   for (const wchar_t* name : {L"Image", L"Font", L"Default", L"Style", L"Import"}) {
@@ -71,10 +98,12 @@ std::unique_ptr<CControlUI> CSkinBuilder::Create(const wchar_t* skin, const wcha
   m_pCallback = callback;
   m_pManager = manager;
   m_error.clear();
-  if (type != nullptr || skin == nullptr || !Load(skin)) {
-    if (m_error.empty()) m_error = "Error opening file";
+  if (type != nullptr || skin == nullptr) {
+    m_error = "Error opening file";
+    SkinDiagnostics().SkinFileFailed(skin != nullptr ? skin : L"", m_error);
     return nullptr;
   }
+  if (!Load(skin)) return nullptr;
   const MarkupNode& root = *m_markup.Root();
   if (root.IsNamed(L"Window") && m_pManager != nullptr && m_pManager->GetPaintWindow() != nullptr) {
     ApplyWindowAttributes(root);
@@ -85,21 +114,25 @@ std::unique_ptr<CControlUI> CSkinBuilder::Create(const wchar_t* skin, const wcha
 }
 
 bool CSkinBuilder::Load(const wchar_t* skin) {
+  bool loaded = false;
   if (skin[0] == L'<') {
+    m_file = L"(markup text)";
     // Markup given as text is parsed from its UTF-8 form, as a file would be.
     const std::string utf8 = WideToCodePage(CP_UTF8, skin);
-    if (m_markup.Load(utf8.data(), utf8.size())) return true;
-    m_error = m_markup.ErrorText();
-    return false;
+    loaded = m_markup.Load(utf8.data(), utf8.size());
+    if (!loaded) m_error = m_markup.ErrorText();
+  } else {
+    m_file = skin;
+    const SkinReadResult file = SkinResources::Process().ReadSkinXml(skin);
+    if (!file.Succeeded()) {
+      m_error = SkinReadErrorText(file.error);
+    } else {
+      loaded = m_markup.Load(file.bytes.data(), file.bytes.size());
+      if (!loaded) m_error = m_markup.ErrorText();
+    }
   }
-  const SkinReadResult file = SkinResources::Process().ReadSkinXml(skin);
-  if (!file.Succeeded()) {
-    m_error = SkinReadErrorText(file.error);
-    return false;
-  }
-  if (m_markup.Load(file.bytes.data(), file.bytes.size())) return true;
-  m_error = m_markup.ErrorText();
-  return false;
+  if (!loaded) SkinDiagnostics().SkinFileFailed(m_file, m_error);
+  return loaded;
 }
 
 void CSkinBuilder::BuildFile(const MarkupNode& root, CControlUI* parent, std::unique_ptr<CControlUI>* top_level) {
@@ -144,10 +177,10 @@ void CSkinBuilder::Parse(const MarkupNode& element, CControlUI* parent, std::uni
   if (m_pManager != nullptr) built->SetManager(m_pManager, parent, true);
   if (m_pManager != nullptr) {
     if (const CSkinString* defaults = m_pManager->GetDefaultAttributeList(element.Name())) {
-      built->ApplyAttributeList(*defaults);
+      for (const MarkupAttribute& attribute : ParseAttributeList(*defaults)) ApplyAttribute(*built, element, attribute);
     }
   }
-  for (const MarkupAttribute& attribute : element.Attributes()) built->SetAttribute(attribute.name, attribute.value);
+  for (const MarkupAttribute& attribute : element.Attributes()) ApplyAttribute(*built, element, attribute);
   if (parent == nullptr && top_level != nullptr && !*top_level) *top_level = std::move(control);
 }
 
@@ -180,28 +213,16 @@ void CSkinBuilder::RegisterFont(const MarkupNode& element) {
 }
 
 void CSkinBuilder::ApplyWindowAttributes(const MarkupNode& root) {
-  CShadowUI& shadow = *m_pManager->GetShadow();
   for (const MarkupAttribute& attribute : root.Attributes()) {
-    const WStringView name = attribute.name;
-    const WStringView value = attribute.value;
-    if (NameEquals(name, L"size")) {
-      const UiSize size = ParseSize(value);
-      m_pManager->SetInitSize(size.cx, size.cy);
-    } else if (NameEquals(name, L"caption")) {
-      m_pManager->SetCaptionRect(ToRECT(ParseRect(value)));
-    } else if (NameEquals(name, L"sizebox")) {
-      m_pManager->SetSizeBox(ToRECT(ParseRect(value)));
-    } else if (name == WStringView(L"bktrans")) {
-      m_pManager->SetLayered(ParseBool(value));
-    } else if (NameEquals(name, L"showshadow")) {
-      shadow.ShowShadow(ParseBool(value));
-    } else if (NameEquals(name, L"shadowimage")) {
-      shadow.SetImage(CSkinString(value));
-    } else if (NameEquals(name, L"shadowsize")) {
-      shadow.SetSize(ParseInteger(value));
-    } else if (NameEquals(name, L"shadowcorner")) {
-      shadow.SetCorner(ToRECT(ParseRect(value)));
+    if (!WindowAttributes().Apply(*m_pManager, attribute.name, attribute.value)) {
+      SkinDiagnostics().UnknownAttribute(m_file, root.Name(), attribute.name);
     }
+  }
+}
+
+void CSkinBuilder::ApplyAttribute(CControlUI& control, const MarkupNode& element, const MarkupAttribute& attribute) {
+  if (!control.SetAttribute(attribute.name, attribute.value)) {
+    SkinDiagnostics().UnknownAttribute(m_file, element.Name(), attribute.name);
   }
 }
 

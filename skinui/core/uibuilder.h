@@ -28,10 +28,12 @@ class CSkinBuilder {
   std::unique_ptr<CControlUI> Create(const wchar_t* skin, const wchar_t* type, ISkinBuilderCallback* callback,
                                      CSkinManagerUI* manager);
 
-  // What went wrong in the last Create: the reader's or the parser's error text.
+  // What went wrong in the last Create: the reader's or the parser's error text. The skin
+  // diagnostics hear of it too, and of every attribute that the built controls do not know.
   const std::string& ErrorText() const { return m_error; }
 
  private:
+  // Reads and parses the skin; on failure the skin diagnostics hear why.
   bool Load(const wchar_t* skin);
   // Registers the file's fonts and default lists and builds its controls under `parent` (or at
   // the top level, into `top_level`).
@@ -40,8 +42,11 @@ class CSkinBuilder {
   void Include(const MarkupNode& element, CControlUI* parent, std::unique_ptr<CControlUI>* top_level);
   void RegisterFont(const MarkupNode& element);
   void ApplyWindowAttributes(const MarkupNode& root);
+  void ApplyAttribute(CControlUI& control, const MarkupNode& element, const MarkupAttribute& attribute);
 
   CSkinMarkup m_markup;
+  // The file being built, as the diagnostics name it.
+  WString m_file;
   ISkinBuilderCallback* m_pCallback = nullptr;
   CSkinManagerUI* m_pManager = nullptr;
   std::string m_error;

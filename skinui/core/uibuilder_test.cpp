@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "common/text_convert.h"
 #include "skinui/control/uilabel.h"
+#include "skinui/control/uiprogress.h"
 #include "skinui/core/skin_resources.h"
+#include "skinui/core/testing/recording_diagnostics.h"
 #include "skinui/layout/uicontainer.h"
 #include "skinui/testing/skin_test_window.h"
 
@@ -24,6 +29,7 @@ class SkinArchiveEnvironment : public testing::Environment {
          "</DefaultConfig>\r\n"},
         {"Page.XML", "\xEF\xBB\xBF<Window><Label name=\"included\"/></Window>"},
         {"broken.xml", "<Window><Label name=\"x\"></Window>"},
+        {"odd.xml", "<Window>\r\n<Button name=\"b\" shade=\"1\"/>\r\n</Window>"},
     });
   }
 };
@@ -126,24 +132,72 @@ TEST_F(BuilderTest, WindowAttributesSetTheWindowsProperties) {
   EXPECT_FALSE(upper_case.GetManager().IsLayered());
 }
 
+TEST_F(BuilderTest, UnknownAttributesAreReportedWithTheirFileAndElementAndChangeNothing) {
+  RecordingDiagnostics diagnostics;
+  TestSkinWindow window(
+      L"<Window size=\"200,100\" BKTRANS=\"true\" Colour=\"1\"><Default name=\"Label\" value=\"fade=&quot;9&quot;\"/>"
+      L"<VerticalLayout inset=\"1,1,1,1\" spacing=\"4\"><Label name=\"l\" text=\"t\" TextColor=\"#ff00ff00\"/>"
+      L"<Slider name=\"s\" thumbsize=\"0,0\" value=\"5\"/><Include source=\"odd.xml\"/></VerticalLayout></Window>");
+  ASSERT_TRUE(window.CreateHidden());
+  using Report = RecordingDiagnostics::UnknownAttributeReport;
+  const std::vector<Report> expected = {
+      {L"(markup text)", L"Window", L"BKTRANS"},   {L"(markup text)", L"Window", L"Colour"},
+      {L"(markup text)", L"VerticalLayout", L"spacing"}, {L"(markup text)", L"Label", L"fade"},
+      {L"(markup text)", L"Slider", L"thumbsize"}, {L"odd.xml", L"Button", L"shade"},
+  };
+  EXPECT_EQ(diagnostics.unknown_attributes.size(), expected.size());
+  for (const Report& report : expected) {
+    EXPECT_NE(std::find(diagnostics.unknown_attributes.begin(), diagnostics.unknown_attributes.end(), report),
+              diagnostics.unknown_attributes.end())
+        << WideToCodePage(CP_UTF8, report.file) << " " << WideToCodePage(CP_UTF8, report.element) << " "
+        << WideToCodePage(CP_UTF8, report.attribute);
+  }
+  // The known attributes around them still count, whatever their case.
+  EXPECT_EQ(window.Find(L"l")->GetText(), L"t");
+  EXPECT_EQ(static_cast<CProgressUI*>(window.Find(L"s"))->GetValue(), 5);
+  EXPECT_NE(window.Find(L"b"), nullptr);
+  EXPECT_FALSE(window.GetManager().IsLayered());
+  EXPECT_TRUE(diagnostics.failed_files.empty());
+}
+
+TEST_F(BuilderTest, AnIncludedFileThatFailsIsReportedAndItsSiblingsBuilt) {
+  RecordingDiagnostics diagnostics;
+  TestSkinWindow& window =
+      Build(L"<VerticalLayout><Include source=\"absent.xml\"/><Include source=\"broken.xml\"/>"
+            L"<Label name=\"after\"/></VerticalLayout>");
+  EXPECT_NE(window.Find(L"after"), nullptr);
+  ASSERT_EQ(diagnostics.failed_files.size(), 2u);
+  EXPECT_EQ(diagnostics.failed_files[0].file, L"absent.xml");
+  EXPECT_EQ(diagnostics.failed_files[0].error, "Could not find ziped file");
+  EXPECT_EQ(diagnostics.failed_files[1].file, L"broken.xml");
+  EXPECT_EQ(diagnostics.failed_files[1].error.rfind("line 1, column ", 0), 0u) << diagnostics.failed_files[1].error;
+}
+
 struct FailureCase {
   const wchar_t* skin;
   const char* error;
+  const wchar_t* file;
 };
 
 class BuilderFailureTest : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(BuilderFailureTest, GivesNoTreeAndSaysWhy) {
+  RecordingDiagnostics diagnostics;
   CSkinManagerUI manager;
   CSkinBuilder builder;
   EXPECT_EQ(builder.Create(GetParam().skin, nullptr, nullptr, &manager), nullptr);
   EXPECT_NE(builder.ErrorText().find(GetParam().error), std::string::npos) << builder.ErrorText();
+  // The diagnostics hear the same text, with the file it is about.
+  ASSERT_EQ(diagnostics.failed_files.size(), 1u);
+  EXPECT_EQ(diagnostics.failed_files[0].file, GetParam().file);
+  EXPECT_EQ(diagnostics.failed_files[0].error, builder.ErrorText());
 }
 
 INSTANTIATE_TEST_SUITE_P(Skins, BuilderFailureTest,
-                         testing::Values(FailureCase{L"missing.xml", "Could not find ziped file"},
-                                         FailureCase{L"broken.xml", "line 1"},
-                                         FailureCase{L"<Window><Label text=unquoted/></Window>", "line 1"}));
+                         testing::Values(FailureCase{L"missing.xml", "Could not find ziped file", L"missing.xml"},
+                                         FailureCase{L"broken.xml", "line 1", L"broken.xml"},
+                                         FailureCase{L"<Window>\n<Label text=unquoted/></Window>", "line 2, column 13",
+                                                     L"(markup text)"}));
 
 TEST(SkinArchiveTest, OnlyTheFirstArchiveCounts) {
   const std::string other = BuildZip({{"other.xml", "<Window><Control/></Window>"}});

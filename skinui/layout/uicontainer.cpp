@@ -34,13 +34,17 @@ void CContainerUI::SetManager(CSkinManagerUI* manager, CControlUI* parent, bool 
   CControlUI::SetManager(manager, parent, init);
 }
 
-void CContainerUI::SetAttribute(WStringView name, WStringView value) {
-  if (NameEquals(name, L"inset")) {
-    m_inset = ParseRect(value);
-    NeedUpdate();
-  } else {
-    CControlUI::SetAttribute(name, value);
-  }
+const ControlAttributes& CContainerUI::Attributes() {
+  static const ControlAttributeTable<CContainerUI> table(
+      {
+          {L"inset",
+           [](CContainerUI& container, WStringView value) {
+             container.m_inset = ParseRect(value);
+             container.NeedUpdate();
+           }},
+      },
+      &CControlUI::Attributes());
+  return table;
 }
 
 DpiScale CContainerUI::LayoutScale() const {

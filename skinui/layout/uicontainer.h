@@ -24,12 +24,13 @@ class CContainerUI : public CControlUI {
 
   void SetManager(CSkinManagerUI* manager, CControlUI* parent, bool init = true) override;
   void SetPos(const RECT& rect) override;
-  void SetAttribute(WStringView name, WStringView value) override;
   CControlUI* FindControlAt(POINT point) override;
   void VisitTree(const std::function<void(CControlUI&)>& visit) override;
   void UpdatePendingLayout() override;
 
  protected:
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& AttributesOfClass() const override { return Attributes(); }
   void PaintChildren(PaintContext& context) override;
   // Where each child goes inside `rect`; the plain container's rule by default.
   virtual ChildRects Arrange(const RECT& rect, const std::vector<LayoutChild>& children);
