@@ -6,6 +6,7 @@
 
 #include "common/heap_block.h"
 #include "common/product_names.h"
+#include "common/progress_scale.h"
 #include "common/registry.h"
 #include "common/text_convert.h"
 #include "engine/client_launch.h"
@@ -13,7 +14,6 @@
 #include "engine/install_locations.h"
 #include "engine/install_messages.h"
 #include "skinui/core/rect_convert.h"
-#include "common/progress_scale.h"
 #include "wizard/err_tip_wnd.h"
 #include "wizard/install_page.h"
 #include "wizard/progress_badge.h"

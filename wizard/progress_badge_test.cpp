@@ -120,10 +120,13 @@ INSTANTIATE_TEST_SUITE_P(
     Markup, DeclaredBadgeSizeTest,
     testing::Values(
         DeclaredCase{"the pos that spans one unit more does not count",
-                     R"(<Window><VerticalLayout><HorizontalLayout name="hor_Pos" height="23" width="50" float="true" pos="15,50,65,74"/></VerticalLayout></Window>)",
+                     R"(<Window><VerticalLayout>)"
+                     R"(<HorizontalLayout name="hor_Pos" height="23" width="50" float="true" pos="15,50,65,74"/>)"
+                     R"(</VerticalLayout></Window>)",
                      UiSize{50, 23}},
         DeclaredCase{"the first box in tree order",
-                     R"(<Window><VerticalLayout><HorizontalLayout name="hor_Pos" width="30" height="10"/></VerticalLayout><HorizontalLayout name="hor_Pos" width="60" height="20"/></Window>)",
+                     R"(<Window><VerticalLayout><HorizontalLayout name="hor_Pos" width="30" height="10"/>)"
+                     R"(</VerticalLayout><HorizontalLayout name="hor_Pos" width="60" height="20"/></Window>)",
                      UiSize{30, 10}},
         DeclaredCase{"no height", R"(<Window><HorizontalLayout name="hor_Pos" width="50"/></Window>)", std::nullopt},
         DeclaredCase{"no width", R"(<Window><HorizontalLayout name="hor_Pos" height="23"/></Window>)", std::nullopt},
