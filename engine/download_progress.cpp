@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/progress_scale.h"
 #include "engine/progress_milestones.h"
 
 namespace {
@@ -21,7 +22,7 @@ void AppendMegabytes(WString* text, uint32_t bytes) {
 }  // namespace
 
 int32_t DownloadProgressValue(uint32_t received, uint32_t total) {
-  const double share = static_cast<double>(received) / static_cast<double>(total) * 1000.0;
+  const double share = static_cast<double>(received) / static_cast<double>(total) * kProgressScale;
   const double value = kProgressDirectoriesRecorded + share / 1.4286;
   // A body longer than announced stops below the download's end, so that the page never goes
   // backwards when the download's own milestone follows.

@@ -1,12 +1,12 @@
 #pragma once
 // What the package download tells the wizard while the body arrives: a progress value on the
-// page's 0..1000 scale (100 to 799 during the download) and a status text with the amounts.
+// progress scale (100 to 799 during the download) and a status text with the amounts.
 #include <cstdint>
 
 #include "common/utf16.h"
 
-// 100 + received / total x 1000 / 1.4286, truncated: 799 for a complete body. A body longer
-// than announced stays at 799.
+// 100 + received / total x kProgressScale / 1.4286, truncated: 799 for a complete body. A body
+// longer than announced stays at 799.
 // `total` must not be 0.
 int32_t DownloadProgressValue(uint32_t received, uint32_t total);
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 constexpr UINT WM_INSTALL_STATUS = WM_USER + 5;    // wParam: kStatusWide or kStatusNarrow936
-constexpr UINT WM_INSTALL_PROGRESS = WM_USER + 6;  // lParam: 0..1000
+constexpr UINT WM_INSTALL_PROGRESS = WM_USER + 6;  // lParam: 0..kProgressScale (common/progress_scale.h)
 constexpr UINT WM_INSTALL_FINISHED = WM_USER + 7;
 constexpr UINT WM_INSTALL_ERROR = WM_USER + 10;  // wParam: error mode, lParam: static wide text
 

@@ -1,7 +1,9 @@
 #pragma once
-// The fixed points of one installation on the wizard's 0..1000 progress scale. Between them the
-// download posts 101 to 799 and the extraction counts up from kProgressDownloaded + 1.
+// The fixed points of one installation on the progress scale. Between them the download posts
+// 101 to 799 and the extraction counts up from kProgressDownloaded + 1.
 #include <cstdint>
+
+#include "common/progress_scale.h"
 
 constexpr int32_t kProgressStarted = 20;
 // Whatever the version query's outcome.
@@ -11,4 +13,4 @@ constexpr int32_t kProgressDirectoriesRecorded = 100;
 constexpr int32_t kProgressDownloaded = 800;
 constexpr int32_t kProgressExtracted = 970;
 constexpr int32_t kProgressLinksAndFirewallDone = 980;
-constexpr int32_t kProgressFinished = 1000;
+constexpr int32_t kProgressFinished = kProgressScale;

@@ -6,6 +6,7 @@
 
 #include "common/heap_block.h"
 #include "common/product_names.h"
+#include "common/progress_scale.h"
 #include "common/registry.h"
 #include "common/text_convert.h"
 #include "engine/client_launch.h"
@@ -13,21 +14,16 @@
 #include "engine/install_locations.h"
 #include "engine/install_messages.h"
 #include "skinui/core/rect_convert.h"
-#include "wizard/config_page_two.h"
 #include "wizard/err_tip_wnd.h"
-#include "wizard/finish_page.h"
 #include "wizard/install_page.h"
 #include "wizard/progress_badge.h"
 #include "wizard/wizard_messages.h"
+#include "wizard/wizard_pages.h"
 
 namespace {
 
 InstallGuideWnd* g_installGuideWnd = nullptr;
 
-constexpr int kPageStart = 0;
-constexpr int kPageCustom = 1;
-constexpr int kPageInstalling = 2;
-constexpr int kPageFinished = 3;
 // The status line's font while the engine reports.
 constexpr int kStatusFont = 6;
 constexpr UINT kIconResource = 134;
@@ -64,11 +60,12 @@ InstallGuideWnd::~InstallGuideWnd() {
 }
 
 SkinUI::CControlUI* InstallGuideWnd::CreateControl(const wchar_t* element_name) {
-  const auto is = [element_name](const wchar_t* name) { return SkinUI::NameEquals(element_name, name); };
-  if (is(L"ConfigOneUI")) return new ConfigPageOneUI(m_pm);
-  if (is(L"ConfigTwoUI")) return new ConfigPageTwoUI(m_pm);
-  if (is(L"InstallPageUI")) return m_pInstallPage = new InstallPageUI(m_pm);
-  if (is(L"InstallFinishUI")) return new InstallFinishUI(m_pm);
+  for (const WizardPage& page : kWizardPages) {
+    if (!SkinUI::NameEquals(element_name, page.element)) continue;
+    SkinUI::CControlUI* control = page.create(m_pm);
+    if (page.create == &CreateWizardPage<InstallPageUI>) m_pInstallPage = static_cast<InstallPageUI*>(control);
+    return control;
+  }
   return nullptr;
 }
 
@@ -77,10 +74,11 @@ void InstallGuideWnd::InitWindow() {
   m_bFinished = false;
   SetIcon(kIconResource);
   SetPropW(m_hWnd, kInstanceName, reinterpret_cast<HANDLE>(1));
-  m_pTab = FindAs<SkinUI::CTabLayoutUI>(m_pm, L"wizardTab");
+  m_pTab = FindAs<SkinUI::CTabLayoutUI>(m_pm, kWizardTabName);
   m_pSlider = FindAs<SkinUI::CSliderUI>(m_pm, L"slider_process");
   m_pPercent = FindAs<SkinUI::CLabelUI>(m_pm, L"lab_percent");
-  m_pBadge = m_pm.FindControl(L"hor_Pos");
+  m_pBadge = m_pm.FindControl(kBadgeBoxName);
+  m_badgeSize = InstallPageUI::BadgeSize();
   m_pStatus = FindAs<SkinUI::CLabelUI>(m_pm, L"lab_install_labtext");
 }
 
@@ -95,7 +93,7 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
     m_pm.SetCaptionRect(m_pm.GetDPIObj()->Scale(m_pm.GetCaptionRect()));
     if (m_pSlider != nullptr) {
       m_pSlider->SetValue(0);
-      m_pSlider->SetMaxValue(1000);
+      m_pSlider->SetMaxValue(kProgressScale);
     }
     SetForegroundWindow(m_hWnd);
     return;
@@ -121,7 +119,7 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
     // A hidden button that walks through the pages.
     static int next_page = 0;
     SelectPage(next_page);
-    next_page = (next_page + 1) % 4;
+    next_page = (next_page + 1) % kPageCount;
   }
 }
 
@@ -166,8 +164,8 @@ void InstallGuideWnd::OnProgress(int32_t value) {
   m_pSlider->SetValue(value);
   if (m_pPercent == nullptr) return;
   m_pPercent->SetText(ProgressPercentText(value));
-  if (m_pBadge != nullptr) {
-    m_pBadge->SetPos(SkinUI::ToRECT(ProgressBadgeRect(slider, value, m_pm.GetDPI().Scaler())));
+  if (m_pBadge != nullptr && m_badgeSize) {
+    m_pBadge->SetPos(SkinUI::ToRECT(ProgressBadgeRect(slider, value, *m_badgeSize, m_pm.GetDPI().Scaler())));
   }
 }
 

@@ -2,10 +2,12 @@
 // The installer's one top-level window: the four wizard pages in a tab layout under a floating
 // bar with the product label and the minimise and close buttons. It turns clicks into page
 // changes, starts the engine and the carousel, and shows what the engine reports.
+#include <optional>
 #include <string>
 
 #include "skinui/control/uilabel.h"
 #include "skinui/control/uiprogress.h"
+#include "skinui/core/geometry.h"
 #include "skinui/core/uibase.h"
 #include "skinui/layout/uicontainer.h"
 
@@ -50,6 +52,8 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
   SkinUI::CSliderUI* m_pSlider = nullptr;
   SkinUI::CLabelUI* m_pPercent = nullptr;
   SkinUI::CControlUI* m_pBadge = nullptr;
+  // In skin units, as the installing page declares it; without it the badge stays where it is.
+  std::optional<SkinUI::UiSize> m_badgeSize;
   SkinUI::CLabelUI* m_pStatus = nullptr;
   InstallPageUI* m_pInstallPage = nullptr;
   bool m_bFinished = false;

@@ -1,5 +1,8 @@
 #include "wizard/install_page.h"
 
+#include "skinui/core/skin_markup.h"
+#include "skinui/core/skin_resources.h"
+#include "wizard/progress_badge.h"
 #include "wizard/wizard_messages.h"
 
 namespace {
@@ -15,6 +18,15 @@ void InstallPageUI::Notify(SkinUI::TNotifyUI& msg) {
   // Usually still empty: the page is laid out when it is first selected, and the carousel
   // takes the rectangle again then.
   if (m_pStrip != nullptr) m_rcHome = m_pStrip->GetPos();
+}
+
+std::optional<SkinUI::UiSize> InstallPageUI::BadgeSize() {
+  // Read apart from the page's build, since the builder keeps no markup once it has made the
+  // controls, and the badge's control has its size overridden by its "pos".
+  const SkinUI::SkinReadResult file = SkinUI::SkinResources::Process().ReadSkinXml(kSkinFile);
+  SkinUI::CSkinMarkup markup;
+  if (!file.Succeeded() || !markup.Load(file.bytes.data(), file.bytes.size())) return std::nullopt;
+  return DeclaredBadgeSize(*markup.Root());
 }
 
 unsigned __stdcall InstallPageUI::CarouselThread(void* page) {

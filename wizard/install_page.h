@@ -6,14 +6,22 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
+#include "skinui/core/geometry.h"
 #include "wizard/carousel.h"
 #include "wizard/wizard_page.h"
 
 class InstallPageUI : public WizardPageUI {
  public:
-  explicit InstallPageUI(SkinUI::CSkinManagerUI& manager) : WizardPageUI(manager, L"installingpage.xml") {}
+  static constexpr const wchar_t* kSkinFile = L"installingpage.xml";
+
+  explicit InstallPageUI(SkinUI::CSkinManagerUI& manager) : WizardPageUI(manager, kSkinFile) {}
   void Notify(SkinUI::TNotifyUI& msg) override;
+
+  // The percent badge's size in skin units as the page's skin file declares it; nothing when
+  // the file cannot be read or does not say.
+  static std::optional<SkinUI::UiSize> BadgeSize();
 
   // The carousel loop of a thread started with _beginthreadex; `page` is the InstallPageUI.
   static unsigned __stdcall CarouselThread(void* page);

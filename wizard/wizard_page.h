@@ -12,9 +12,3 @@ class WizardPageUI : public SkinUI::CHorizontalLayoutUI, public SkinUI::INotifyU
   SkinUI::CControlUI* CreateControl(const wchar_t*) override { return nullptr; }
   void Notify(SkinUI::TNotifyUI&) override {}
 };
-
-// Page 0: quick install or customise; the main window handles both buttons.
-class ConfigPageOneUI : public WizardPageUI {
- public:
-  explicit ConfigPageOneUI(SkinUI::CSkinManagerUI& manager) : WizardPageUI(manager, L"configpage.xml") {}
-};

@@ -9,17 +9,24 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
+#include "common/progress_scale.h"
 #include "engine/install_messages.h"
 #include "skinui/control/uibutton.h"
 #include "skinui/control/uilabel.h"
 #include "skinui/core/rect_convert.h"
+#include "skinui/core/skin_markup.h"
+#include "skinui/core/skin_resources.h"
 #include "skinui/layout/uicontainer.h"
 #include "wizard/err_tip_wnd.h"
 #include "wizard/install_guide_wnd.h"
+#include "wizard/install_page.h"
 #include "wizard/progress_badge.h"
+#include "wizard/skin_elements.h"
 #include "wizard/wizard_messages.h"
+#include "wizard/wizard_pages.h"
 
 namespace {
 
@@ -116,7 +123,7 @@ class WizardTest : public testing::Test {
     window_ = wizard_->GetHWND();
     ASSERT_NE(window_, nullptr);
     UpdateWindow(window_);
-    tab_ = static_cast<CTabLayoutUI*>(wizard_->GetManager().FindControl(L"wizardTab"));
+    tab_ = static_cast<CTabLayoutUI*>(wizard_->GetManager().FindControl(kWizardTabName));
     ASSERT_NE(tab_, nullptr);
   }
   void TearDown() override {
@@ -131,7 +138,7 @@ class WizardTest : public testing::Test {
   }
   // Shows the installing page without starting an installation.
   void ShowInstallingPage() {
-    tab_->SelectItem(2);
+    tab_->SelectItem(kPageInstalling);
     UpdateWindow(window_);
   }
 
@@ -142,7 +149,7 @@ class WizardTest : public testing::Test {
 
 TEST_F(WizardTest, StartsOnTheFirstOfFourPages) {
   EXPECT_EQ(tab_->GetCount(), 4);
-  EXPECT_EQ(tab_->GetCurSel(), 0);
+  EXPECT_EQ(tab_->GetCurSel(), kPageStart);
   EXPECT_NE(GetPropW(window_, L"BokrinInstall"), nullptr);
   for (const wchar_t* name : {L"btn_InstallFast", L"btn_CustomizeInstall", L"edit_InstallPath", L"slider_process",
                               L"lab_percent", L"hor_Pos", L"btn_BeginToRead", L"Hor_move"}) {
@@ -150,14 +157,46 @@ TEST_F(WizardTest, StartsOnTheFirstOfFourPages) {
   }
 }
 
+TEST(WizardPagesTest, RowsFollowTheTabOrderOfTheShippedSkin) {
+  const SkinUI::SkinReadResult file = SkinUI::SkinResources::Process().ReadSkinXml(L"install.xml");
+  ASSERT_TRUE(file.Succeeded()) << SkinUI::SkinReadErrorText(file.error);
+  SkinUI::CSkinMarkup markup;
+  ASSERT_TRUE(markup.Load(file.bytes.data(), file.bytes.size())) << markup.ErrorText();
+  const SkinUI::MarkupNode* tab = FindNamedElement(*markup.Root(), kWizardTabName);
+  ASSERT_NE(tab, nullptr);
+  ASSERT_EQ(tab->Children().size(), std::size(kWizardPages));
+  for (size_t index = 0; index < tab->Children().size(); ++index) {
+    const WString& element = tab->Children()[index].Name();
+    EXPECT_TRUE(SkinUI::NameEquals(element, kWizardPages[index].element))
+        << "page " << index << ": the skin has " << std::string(element.begin(), element.end());
+  }
+}
+
+// The test button, hidden in the shipped skin and so clicked here by its notification, walks
+// through every page and starts again at the first.
+TEST_F(WizardTest, TestButtonCyclesThroughAllPages) {
+  SkinUI::TNotifyUI click;
+  click.type = L"click";
+  click.sender = Find(L"btn_test");
+  ASSERT_NE(click.sender, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    for (int page = 0; page < kPageCount; ++page) {
+      wizard_->Notify(click);
+      EXPECT_EQ(tab_->GetCurSel(), page) << "round " << round;
+    }
+  }
+}
+
 TEST_F(WizardTest, ProgressMovesTheBadgeAndSetsThePercent) {
   ShowInstallingPage();
   const SkinUI::UiRect slider = SkinUI::ToUiRect(Find(L"slider_process")->GetPos());
   ASSERT_GT(slider.Width(), 0);
-  for (const int32_t value : {0, 995, 1000}) {
+  const std::optional<SkinUI::UiSize> badge = InstallPageUI::BadgeSize();
+  ASSERT_TRUE(badge.has_value());
+  for (const int32_t value : {0, 995, kProgressScale}) {
     Post(WM_INSTALL_PROGRESS, 0, value);
-    EXPECT_EQ(SkinUI::ToUiRect(Find(L"hor_Pos")->GetPos()),
-              ProgressBadgeRect(slider, value, wizard_->GetManager().GetDPI().Scaler()))
+    EXPECT_EQ(SkinUI::ToUiRect(Find(kBadgeBoxName)->GetPos()),
+              ProgressBadgeRect(slider, value, *badge, wizard_->GetManager().GetDPI().Scaler()))
         << value;
     EXPECT_EQ(Find(L"lab_percent")->GetText(), ProgressPercentText(value)) << value;
   }
@@ -195,11 +234,11 @@ TEST_P(CloseWithoutQuestionTest, EndsTheInstaller) {
   EXPECT_FALSE(IsWindow(window_));
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, CloseWithoutQuestionTest, testing::Values(0, 1, 3));
+INSTANTIATE_TEST_SUITE_P(Pages, CloseWithoutQuestionTest, testing::Values(kPageStart, kPageCustom, kPageFinished));
 
 TEST_F(WizardTest, CustomiseFillsThePathsAndChecksThemBeforeStarting) {
   static_cast<SkinUI::CButtonUI*>(Find(L"btn_CustomizeInstall"))->Activate();
-  EXPECT_EQ(tab_->GetCurSel(), 1);
+  EXPECT_EQ(tab_->GetCurSel(), kPageCustom);
   EXPECT_FALSE(Find(L"edit_InstallPath")->GetText().empty());
   EXPECT_FALSE(Find(L"edit_BookPath")->GetText().empty());
 
@@ -208,7 +247,7 @@ TEST_F(WizardTest, CustomiseFillsThePathsAndChecksThemBeforeStarting) {
   AnswerNextBox(WM_TIP_OK, 0);
   static_cast<SkinUI::CButtonUI*>(Find(L"btn_Install"))->Activate();
   EXPECT_EQ(WaitForAnsweredBox(), L"安装路径错误！请重新选择或输入正确路径！");
-  EXPECT_EQ(tab_->GetCurSel(), 1);
+  EXPECT_EQ(tab_->GetCurSel(), kPageCustom);
 
   // A new directory under an existing drive is made and passes: the start is asked for (and
   // taken off the queue here, so that no engine runs).
@@ -236,7 +275,7 @@ TEST_F(WizardTest, ErrorThatStaysLeavesThePageAsItIs) {
   AnswerNextBox(WM_TIP_OK, 0);
   Post(WM_INSTALL_ERROR, 0, reinterpret_cast<LPARAM>(L"校验失败"));
   EXPECT_EQ(WaitForAnsweredBox(), L"校验失败");
-  EXPECT_EQ(tab_->GetCurSel(), 2);
+  EXPECT_EQ(tab_->GetCurSel(), kPageInstalling);
   EXPECT_FALSE(QuitPosted());
 }
 
@@ -245,7 +284,7 @@ TEST_F(WizardTest, ErrorThatGoesBackShowsTheBoxOnTheFirstPage) {
   AnswerNextBox(WM_TIP_OK, 0);
   Post(WM_INSTALL_ERROR, 2, reinterpret_cast<LPARAM>(L"下载失败"));
   EXPECT_EQ(WaitForAnsweredBox(), L"下载失败");
-  EXPECT_EQ(tab_->GetCurSel(), 0);
+  EXPECT_EQ(tab_->GetCurSel(), kPageStart);
   EXPECT_FALSE(QuitPosted());
 }
 

@@ -4,12 +4,13 @@ the message box are shot, and the shots are checked for what must be there."""
 import os
 import sys
 import time
+from xml.etree import ElementTree
 
 from PIL import Image
 
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
-                                "engine", "e2e"))
+sys.path.insert(0, os.path.join(SOURCE_DIR, "engine", "e2e"))
 import e2e_support  # noqa: E402
 import wizard_driver  # noqa: E402
 
@@ -19,6 +20,13 @@ def is_white(pixel):
 
 def distance(a, b):
     return sum(abs(x - y) for x, y in zip(a[:3], b[:3]))
+
+
+def declared_badge_size():
+    """The percent badge's width and height in skin units, as the installing page declares them."""
+    page = ElementTree.parse(os.path.join(SOURCE_DIR, "skin", "installingpage.xml")).getroot()
+    box = next(element for element in page.iter() if element.get("name") == "hor_Pos")
+    return int(box.get("width")), int(box.get("height"))
 
 
 class WizardEndToEnd(e2e_support.EnvironmentTestCase):
@@ -50,8 +58,9 @@ class WizardEndToEnd(e2e_support.EnvironmentTestCase):
         fill, track = row[self.s(4)], row[-self.s(4)]
         self.assertGreater(distance(fill, track), 60, "no filled part in %s" % path)
         filled = next(i for i, p in enumerate(row) if distance(p, track) < distance(p, fill))
-        expected = (left + filled - self.s(25), top - self.s(25), left + filled - self.s(25) + self.s(50),
-                    top - self.s(25) + self.s(23))
+        width, height = declared_badge_size()
+        badge_left, badge_top = left + filled - self.s(width // 2), top - self.s(height + 2)
+        expected = (badge_left, badge_top, badge_left + self.s(width), badge_top + self.s(height))
         # The badge has the fill's colour; the status line above it is drawn in black.
         band = [(x, y) for y in range(top - self.s(30), top)
                 for x in range(expected[0] - self.s(10), expected[2] + self.s(10))
