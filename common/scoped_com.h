@@ -20,6 +20,7 @@ class ScopedComApartment {
 
   bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
   bool Succeeded() const { return SUCCEEDED(result_); }
+  HRESULT result() const { return result_; }
 
  private:
   HRESULT result_;
