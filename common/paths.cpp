@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "common/scoped_handle.h"
+#include "common/system_failure.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ constexpr size_t kPathBufferChars = MAX_PATH;
 std::wstring ShellFolderSubDir(int csidl, const wchar_t* appended) {
   std::wstring result;
   LPITEMIDLIST raw_item_list = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &raw_item_list))) {
+  if (ComSucceeded(SHGetSpecialFolderLocation(nullptr, csidl, &raw_item_list), L"Paths",
+                   L"shell folder 0x%x unknown", static_cast<unsigned>(csidl))) {
     const ScopedCoTaskMem item_list(raw_item_list);
     wchar_t long_path[kPathBufferChars] = {};
     wchar_t short_path[kPathBufferChars] = {};

@@ -7,6 +7,7 @@
 
 #include "common/scoped_handle.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void KillProcessesByPath(const std::wstring& exe_path) {
   DWORD ids[kMaxProcesses];
   DWORD returned_bytes = 0;
   if (!EnumProcesses(ids, sizeof(ids), &returned_bytes)) {
-    SetupLog(L"Processes of %ls not listed, error %lu", exe_path.c_str(), GetLastError());
+    LogSystemFailure(L"Processes", LastError(), L"the processes of %ls not listed", exe_path.c_str());
     return;
   }
 
@@ -43,9 +44,9 @@ void KillProcessesByPath(const std::wstring& exe_path) {
     const std::wstring path = ExecutablePath(process.Get());
     if (!path.empty() && _wcsicmp(path.c_str(), exe_path.c_str()) == 0) {
       if (TerminateProcess(process.Get(), 0)) {
-        SetupLog(L"Process %lu (%ls) terminated", ids[i], path.c_str());
+        SetupLog(L"Processes: process %lu (%ls) terminated", ids[i], path.c_str());
       } else {
-        SetupLog(L"Process %lu (%ls) not terminated, error %lu", ids[i], path.c_str(), GetLastError());
+        LogSystemFailure(L"Processes", LastError(), L"process %lu (%ls) not terminated", ids[i], path.c_str());
       }
     }
   }

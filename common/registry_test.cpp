@@ -6,6 +6,10 @@
 
 #include <string>
 
+#include "common/setup_log.h"
+#include "common/testing/registry_views.h"
+#include "common/testing/setup_log_reading.h"
+
 namespace {
 
 // Every test works under a key of its own below HKCU\Software\BokrinTest, removed afterwards.
@@ -118,6 +122,39 @@ TEST_F(RegistryTest, ReadsValuesUpToTheBufferAndRefusesLongerOnes) {
                            reinterpret_cast<const BYTE*>(unterminated.data()),
                            static_cast<DWORD>(unterminated.size() * sizeof(wchar_t))));
   EXPECT_EQ(L"", RegReadString(key.Get(), L"Unterminated", REG_SZ));
+}
+
+// The calls fail for real: a write through a key opened only for reading, an open under a
+// root that is no key. Each failure is a line of the setup log with the status and the
+// system's text for it.
+TEST_F(RegistryTest, FailuresAreLoggedWithTheirStatusAndTheSystemText) {
+  OpenSetupLog();
+  ASSERT_TRUE(RegOpenOrCreateKey(HKEY_CURRENT_USER, path_.c_str()).IsValid());
+  HKEY raw_read_only = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &raw_read_only));
+  const ScopedRegKey read_only(raw_read_only);
+  const std::wstring value_name = L"Refused" + path_.substr(path_.rfind(L'\\') + 1);
+
+  RegWriteValue(read_only.Get(), value_name.c_str(), REG_SZ, L"never stored");
+  EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, path_.c_str(), value_name.c_str()), L"<no value>");
+  EXPECT_FALSE(RegOpenOrCreateKey(nullptr, path_.c_str()).IsValid());
+
+  struct Case {
+    std::wstring where_and_what;
+    DWORD status;
+  };
+  const Case cases[] = {
+      {L"Registry: value \"" + value_name + L"\" cannot be written", ERROR_ACCESS_DENIED},
+      {L"Registry: key (another root)\\" + path_ + L" cannot be opened", ERROR_INVALID_HANDLE},
+  };
+  const std::string log = ReadSharedFile(SetupLogPath());
+  for (const Case& c : cases) {
+    const std::wstring system_text = SystemMessageOf(c.status);
+    ASSERT_FALSE(system_text.empty()) << c.status;
+    const std::wstring line =
+        c.where_and_what + L", error " + std::to_wstring(c.status) + L" (" + system_text + L")";
+    EXPECT_TRUE(HasLineEndingWith(log, line)) << c.status << "\n" << log;
+  }
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ class ScopedComApartment {
   ScopedComApartment& operator=(const ScopedComApartment&) = delete;
 
   bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-  bool Succeeded() const { return SUCCEEDED(result_); }
+  HRESULT result() const { return result_; }
 
  private:
   HRESULT result_;

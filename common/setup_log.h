@@ -8,6 +8,7 @@
 // written before it (or when it failed) go nowhere. A log still held open by another installer
 // is left alone, and this run then writes none.
 void OpenSetupLog();
-// One time-stamped line; `format` takes the arguments of swprintf (%ls for wide strings, %lu for
-// error codes). Safe from any thread.
+// One time-stamped line; `format` takes the arguments of swprintf (%ls for wide strings). A
+// failed system call is logged through LogSystemFailure (system_failure.h) instead, so that its
+// code always comes with the system's text. Safe from any thread.
 void SetupLog(const wchar_t* format, ...);

@@ -11,32 +11,11 @@
 
 #include "common/scoped_handle.h"
 #include "common/testing/scoped_temp_dir.h"
+#include "common/testing/setup_log_reading.h"
 #include "common/testing/setup_log_writer.h"
 #include "common/text_convert.h"
 
 namespace {
-
-std::string ReadAll(const std::wstring& path) {
-  const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string content;
-  if (!file) return content;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
-  return content;
-}
-
-// The lines of a log, each without its CR LF; a last piece without one is kept as it is.
-std::vector<std::string> Lines(const std::string& log) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(log.substr(start, end - start));
-  }
-  if (start < log.size()) lines.push_back(log.substr(start));
-  return lines;
-}
 
 // "YYYY-MM-DD hh:mm:ss.mmm " in front; the text after it.
 bool SplitStamp(const std::string& line, std::string* text) {
@@ -85,8 +64,8 @@ class SetupLogTest : public testing::Test {
     return static_cast<int>(exit_code);
   }
 
-  std::string Log() const { return ReadAll(temp_.path() + L"BokrinSetup.log"); }
-  std::string OldLog() const { return ReadAll(temp_.path() + L"BokrinSetup.old.log"); }
+  std::string Log() const { return ReadSharedFile(temp_.path() + L"BokrinSetup.log"); }
+  std::string OldLog() const { return ReadSharedFile(temp_.path() + L"BokrinSetup.old.log"); }
 
   ScopedTempDir temp_;
   std::map<std::wstring, std::wstring> saved_;
@@ -102,7 +81,7 @@ std::string WriterLine(const char* marker, int thread, int line) {
 TEST_F(SetupLogTest, RunWritesHeaderThenStampedLines) {
   ASSERT_EQ(RunWriter(L"first 1 3"), 0);
 
-  const std::vector<std::string> lines = Lines(Log());
+  const std::vector<std::string> lines = LogLines(Log());
   ASSERT_EQ(lines.size(), 4u) << Log();
   std::string text;
   ASSERT_TRUE(SplitStamp(lines[0], &text)) << lines[0];
@@ -122,9 +101,9 @@ TEST_F(SetupLogTest, EachRunKeepsThePreviousAsOldLog) {
     ASSERT_EQ(RunWriter(CodePageToWide(CP_UTF8, markers[run]) + L" 1 1"), 0);
     const std::string log = Log();
     EXPECT_NE(log.find(WriterLine(markers[run], 0, 0)), std::string::npos) << log;
-    EXPECT_EQ(Lines(log).size(), 2u) << "one block per run: " << log;
+    EXPECT_EQ(LogLines(log).size(), 2u) << "one block per run: " << log;
     if (run > 0) {
-      const std::vector<std::string> old_lines = Lines(OldLog());
+      const std::vector<std::string> old_lines = LogLines(OldLog());
       ASSERT_EQ(old_lines.size(), 2u) << OldLog();
       std::string text;
       ASSERT_TRUE(SplitStamp(old_lines[1], &text));
@@ -151,7 +130,7 @@ TEST_F(SetupLogTest, LinesOfTwoThreadsStayWhole) {
   constexpr int kLines = 400;
   ASSERT_EQ(RunWriter(L"mixed 2 400"), 0);
 
-  const std::vector<std::string> lines = Lines(Log());
+  const std::vector<std::string> lines = LogLines(Log());
   ASSERT_EQ(lines.size(), 1u + kThreads * kLines);
   int next_line[kThreads] = {};
   for (size_t i = 1; i < lines.size(); ++i) {

@@ -12,6 +12,7 @@
 
 #include "common/paths.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "engine/entry_names.h"
 
 namespace {
@@ -130,7 +131,7 @@ class HandleArchiveFile {
       LARGE_INTEGER where;
       where.QuadPart = static_cast<LONGLONG>(position_);
       if (!SetFilePointerEx(file_, where, nullptr, FILE_BEGIN)) {
-        SetupLog(L"Extraction: the package cannot be positioned at %llu, error %lu", position_, GetLastError());
+        LogSystemFailure(L"Extraction", LastError(), L"the package cannot be positioned at %llu", position_);
         failed_ = true;
         return false;
       }
@@ -138,7 +139,7 @@ class HandleArchiveFile {
     }
     DWORD read = 0;
     if (!ReadFile(file_, window->bytes.data(), static_cast<DWORD>(window->bytes.size()), &read, nullptr)) {
-      SetupLog(L"Extraction: the package cannot be read at %llu, error %lu", position_, GetLastError());
+      LogSystemFailure(L"Extraction", LastError(), L"the package cannot be read at %llu", position_);
       failed_ = true;
       return false;
     }
@@ -207,7 +208,7 @@ ScopedHandle CreateOrTruncate(const std::wstring& path, DWORD attributes) {
     FILE_BASIC_INFO basic = {};
     basic.FileAttributes = attributes;
     if (!SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof basic)) {
-      SetupLog(L"Extraction: the attributes of %ls cannot be set, error %lu", path.c_str(), GetLastError());
+      LogSystemFailure(L"Extraction", LastError(), L"the attributes of %ls cannot be set", path.c_str());
     }
   }
   return file;
@@ -227,7 +228,7 @@ ScopedHandle CreateReplacing(const std::wstring& path, DWORD attributes) {
     return file;
   }
   if (!SetFileAttributesW(path.c_str(), (existing & ~kBlocking) == 0 ? FILE_ATTRIBUTE_NORMAL : existing & ~kBlocking)) {
-    SetupLog(L"Extraction: the attributes of %ls cannot be cleared, error %lu", path.c_str(), GetLastError());
+    LogSystemFailure(L"Extraction", LastError(), L"the attributes of %ls cannot be cleared", path.c_str());
     SetLastError(ERROR_ACCESS_DENIED);
     return file;
   }

@@ -7,14 +7,15 @@
 
 #include "common/registry.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "engine/client_launch_rules.h"
 #include "engine/registration_texts.h"
 
 namespace {
 
 std::wstring RecordedInstallDir() {
+  // A key that cannot be opened has been logged with its status; its value then reads empty.
   const ScopedRegKey key = RegOpenOrCreateKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Bokrin");
-  if (!key) SetupLog(L"Launch: the product key cannot be opened");
   return RegReadString(key.Get(), L"Bokrin", REG_SZ);
 }
 
@@ -40,7 +41,7 @@ bool StartInstalledClient() {
   info.nShow = SW_SHOW;
   SetupLog(L"Launch: starting %ls %ls", file.c_str(), parameters.c_str());
   if (!ShellExecuteExW(&info)) {
-    SetupLog(L"Launch failed, error %lu", GetLastError());
+    LogSystemFailure(L"Launch", LastError(), L"%ls not started", file.c_str());
     return false;
   }
   SetupLog(L"Launch: the client was started");

@@ -11,6 +11,7 @@
 #include "common/processes.h"
 #include "common/product_names.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "common/text_convert.h"
 #include "engine/download_progress.h"
 #include "engine/engine_messages.h"
@@ -44,12 +45,11 @@ void CreateLink(int folder_id, const std::wstring& client_exe) {
   }
   const std::wstring link = std::wstring(folder) + kLinkName;
   if (PathExists(link, false) && !ForceDeleteFile(link.c_str())) {
-    SetupLog(L"Registration: old shortcut %ls not deleted, error %lu", link.c_str(), GetLastError());
+    LogSystemFailure(L"Registration", LastError(), L"old shortcut %ls not deleted", link.c_str());
   }
+  // A shortcut that is not saved has logged why.
   if (CreateShortcut(client_exe.c_str(), L"", link.c_str(), client_exe.c_str())) {
     SetupLog(L"Registration: shortcut %ls saved", link.c_str());
-  } else {
-    SetupLog(L"Registration: shortcut %ls not saved", link.c_str());
   }
 }
 

@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/registry.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "engine/location_rules.h"
 
 namespace {
@@ -12,22 +13,16 @@ namespace {
 std::wstring CreatedSubDir(const std::wstring& parent, const wchar_t* name) {
   const std::wstring path = parent + name;
   if (!PathExists(path, true) && !CreateDirectoryTree(path.c_str())) {
-    SetupLog(L"Locations: %ls not created, error %lu", path.c_str(), GetLastError());
+    LogSystemFailure(L"Locations", LastError(), L"%ls not created", path.c_str());
   }
   return path;
 }
 
-const wchar_t* RootName(HKEY root) {
-  return root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE" : L"HKEY_CURRENT_USER";
-}
-
 void WriteLocationValuesUnder(HKEY root, const std::wstring& install_dir,
                               const std::wstring& book_dir, const std::wstring& app_data_dir) {
+  // The registry logs a key it cannot open and each value it cannot write.
   const ScopedRegKey key = RegOpenOrCreateKey(root, kProductKey);
-  if (!key) {
-    SetupLog(L"Locations: the product key under %ls cannot be opened; nothing recorded there", RootName(root));
-    return;
-  }
+  if (!key) return;
   RegWriteValue(key.Get(), kInstallDirValue, REG_SZ, install_dir);
   RegWriteValue(key.Get(), kBookDirValue, REG_SZ, book_dir);
   RegWriteValue(key.Get(), kAppDataDirValue, REG_SZ, app_data_dir);
@@ -49,14 +44,14 @@ bool DefaultInstallDir(bool use_default, std::wstring& directory) {
     directory = program_files;
   }
   if (!PathExists(directory, true) && !CreateDirectoryW(directory.c_str(), nullptr)) {
-    SetupLog(L"Locations: install directory \"%ls\" not created, error %lu; used as it is", directory.c_str(),
-             GetLastError());
+    LogSystemFailure(L"Locations", LastError(), L"install directory \"%ls\" not created; used as it is",
+                     directory.c_str());
     return false;
   }
   directory = CompleteInstallDirText(directory);
   if (PathExists(directory, true)) return false;
   if (!CreateDirectoryW(directory.c_str(), nullptr)) {
-    SetupLog(L"Locations: install directory %ls not created, error %lu", directory.c_str(), GetLastError());
+    LogSystemFailure(L"Locations", LastError(), L"install directory %ls not created", directory.c_str());
     return false;
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include "common/paths.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "common/text_convert.h"
 #include "engine/http_dns_retry.h"
 #include "engine/install_app.h"
@@ -19,7 +20,7 @@ bool IsLink(DWORD attributes) {
 bool RemoveLink(const std::wstring& path, DWORD attributes) {
   const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(path.c_str()) != FALSE
                                                                        : DeleteFileW(path.c_str()) != FALSE;
-  if (!removed) SetupLog(L"Download: the link %ls cannot be removed, error %lu", path.c_str(), GetLastError());
+  if (!removed) LogSystemFailure(L"Download", LastError(), L"the link %ls cannot be removed", path.c_str());
   return removed;
 }
 
@@ -53,12 +54,12 @@ bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) 
     if (!RemoveLink(folder, folder_attributes)) return false;
   }
   if (!PathExists(folder, true) && !CreateDirectoryTree(folder.c_str())) {
-    SetupLog(L"Download: the package folder %ls cannot be made, error %lu", folder.c_str(), GetLastError());
+    LogSystemFailure(L"Download", LastError(), L"the package folder %ls cannot be made", folder.c_str());
     return false;
   }
   place->folder = OpenHeld(folder, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (!place->folder || !IsRealObject(place->folder.Get(), true)) {
-    SetupLog(L"Download: the package folder %ls cannot be held, error %lu", folder.c_str(), GetLastError());
+    LogSystemFailure(L"Download", LastError(), L"the package folder %ls cannot be held", folder.c_str());
     return false;
   }
 
@@ -67,12 +68,12 @@ bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) 
     SetupLog(L"Download: the package file %ls is a link; it is removed", package_path.c_str());
     if (!RemoveLink(package_path, file_attributes)) return false;
   } else if (file_attributes != INVALID_FILE_ATTRIBUTES && !ForceDeleteFile(package_path.c_str())) {
-    SetupLog(L"Download: the earlier package %ls cannot be deleted, error %lu", package_path.c_str(), GetLastError());
+    LogSystemFailure(L"Download", LastError(), L"the earlier package %ls cannot be deleted", package_path.c_str());
     return false;
   }
   place->file = OpenHeld(package_path, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
   if (!place->file || !IsRealObject(place->file.Get(), false)) {
-    SetupLog(L"Download: the package file %ls cannot be made, error %lu", package_path.c_str(), GetLastError());
+    LogSystemFailure(L"Download", LastError(), L"the package file %ls cannot be made", package_path.c_str());
     return false;
   }
   return true;

@@ -8,6 +8,7 @@
 #include "common/product_names.h"
 #include "common/scoped_handle.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "common/text_convert.h"
 #include "engine/archive_reader.h"
 #include "engine/engine_messages.h"
@@ -63,12 +64,12 @@ ScopedHandle OpenPackageFile(const std::wstring& path) {
   ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
-    SetupLog(L"Extraction: the package %ls cannot be opened, error %lu", path.c_str(), GetLastError());
+    LogSystemFailure(L"Extraction", LastError(), L"the package %ls cannot be opened", path.c_str());
     return ScopedHandle();
   }
   BY_HANDLE_FILE_INFORMATION information = {};
   if (!GetFileInformationByHandle(file.Get(), &information)) {
-    SetupLog(L"Extraction: the package %ls cannot be examined, error %lu", path.c_str(), GetLastError());
+    LogSystemFailure(L"Extraction", LastError(), L"the package %ls cannot be examined", path.c_str());
     return ScopedHandle();
   }
   if ((information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
@@ -83,7 +84,7 @@ ScopedHandle OpenPackageFile(const std::wstring& path) {
 bool DigestOfFile(HANDLE file, Md5Digest* digest) {
   LARGE_INTEGER start = {};
   if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
-    SetupLog(L"Extraction: the package cannot be read, error %lu", GetLastError());
+    LogSystemFailure(L"Extraction", LastError(), L"the package cannot be read");
     return false;
   }
   Md5 md5;
@@ -91,7 +92,7 @@ bool DigestOfFile(HANDLE file, Md5Digest* digest) {
   for (;;) {
     DWORD read = 0;
     if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &read, nullptr)) {
-      SetupLog(L"Extraction: the package cannot be read, error %lu", GetLastError());
+      LogSystemFailure(L"Extraction", LastError(), L"the package cannot be read");
       return false;
     }
     if (read == 0) break;
@@ -118,7 +119,7 @@ bool FitsOnVolume(const std::wstring& install_dir, uint64_t declared_bytes) {
   const std::wstring folder = ExistingFolderOf(install_dir);
   ULARGE_INTEGER available = {};
   if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
-    SetupLog(L"Extraction: the free space below %ls is unknown, error %lu", install_dir.c_str(), GetLastError());
+    LogSystemFailure(L"Extraction", LastError(), L"the free space below %ls is unknown", install_dir.c_str());
     return true;
   }
   if (declared_bytes <= available.QuadPart) return true;
@@ -196,7 +197,7 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
     const std::wstring target = directory + entry.name;
     result = ExtractEntry(archive.Get(), number, target);
     if (result != 0) {
-      SetupLog(L"Extraction: %ls failed, zip error %d, error %lu", target.c_str(), result, GetLastError());
+      LogSystemFailure(L"Extraction", LastError(), L"%ls failed, zip error %d", target.c_str(), result);
       if (IsDamagedEntry(result)) {
         ReportUnreadablePackage(window);
       } else {

@@ -1,6 +1,7 @@
 #pragma once
 // Making the installed client known to Windows: shortcuts, the application's "open" command
-// and the uninstall entry. Every failure is silent; each operation stands on its own.
+// and the uninstall entry. Nothing is shown for a failure: it is logged with its code, and
+// each operation stands on its own.
 #include <string>
 
 // Saves a shell link at `link_path` that starts `target` with `arguments` in the target's

@@ -5,6 +5,7 @@
 #include "common/product_names.h"
 #include "common/registry.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "common/tray.h"
 #include "entry/client_process_id.h"
 
@@ -21,14 +22,13 @@ constexpr DWORD kExitTimeoutMs = 5000;
 ScopedHandle OpenClientProcess(DWORD process_id) {
   ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, process_id));
   if (!process) {
-    SetupLog(L"Client shutdown: process %lu cannot be opened, error %lu", process_id, GetLastError());
+    LogSystemFailure(L"Client shutdown", LastError(), L"process %lu cannot be opened", process_id);
     return process;
   }
   wchar_t path[MAX_PATH * 2] = {};
   DWORD size = ARRAYSIZE(path);
   if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size)) {
-    SetupLog(L"Client shutdown: executable of process %lu unknown, error %lu; left alone", process_id,
-             GetLastError());
+    LogSystemFailure(L"Client shutdown", LastError(), L"executable of process %lu unknown; left alone", process_id);
     return ScopedHandle();
   }
   if (!IsClientExecutable(path)) {
@@ -87,7 +87,7 @@ void ShutDownRunningClient() {
              window != nullptr ? L"window" : L"recorded id", icon_count);
     RemoveClientTrayIcons(ScopedHandle(OpenProcess(PROCESS_ALL_ACCESS, FALSE, process_id)), icon_count);
     if (!TerminateProcess(client.Get(), 0)) {
-      SetupLog(L"Client shutdown: terminating process %lu failed, error %lu", process_id, GetLastError());
+      LogSystemFailure(L"Client shutdown", LastError(), L"terminating process %lu failed", process_id);
     } else if (WaitForSingleObject(client.Get(), kExitTimeoutMs) != WAIT_OBJECT_0) {
       SetupLog(L"Client shutdown: process %lu has not ended after %lu ms", process_id, kExitTimeoutMs);
     }

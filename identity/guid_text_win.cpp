@@ -3,11 +3,13 @@
 
 #include <cstdio>
 
+#include "common/system_failure.h"
 #include "identity/guid_text.h"
 
 String8 NewGuidText() {
   GUID guid;
-  if (FAILED(CoCreateGuid(&guid))) {
+  if (!ComSucceeded(CoCreateGuid(&guid), L"Identity", L"no GUID created")) {
+    // The standard-error line stays for whoever runs the installer from a console.
     std::fputs("create guid error\n", stderr);
     return String8();
   }

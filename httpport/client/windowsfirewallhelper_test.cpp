@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "common/scoped_com.h"
+#include "common/setup_log.h"
+#include "common/system_failure.h"
+#include "common/testing/setup_log_reading.h"
 
 namespace {
 
@@ -250,6 +253,28 @@ TEST(AddRuleToCollection, AddsEnabledAllowRuleForProgramInEachDirection) {
     EXPECT_EQ(rule->direction_, c.direction);
     EXPECT_EQ(rule->action_, NET_FW_ACTION_ALLOW);
     EXPECT_EQ(rule->enabled_, VARIANT_TRUE);
+  }
+}
+
+// A refused call gives up on that rule, so that no second rule of the name is added, and
+// leaves a line with its HRESULT in the setup log. The only test here that opens the log.
+TEST(FirewallFailures, GiveUpAndAreLoggedWithTheirHresult) {
+  OpenSetupLog();
+  FakeRules rules;
+  rules.Seed(L"Bokrin-I");
+  rules.Seed(L"Bokrin");
+  rules.refused_ = {L"Bokrin-I", L"Bokrin"};
+  ComPtr<INetFwRule> rule;
+  rule.Attach(new FakeRule());
+  EXPECT_FALSE(AddRuleToCollection(&rules, rule.Get(), L"Bokrin-I", L"C:\\Apps\\Bokrin\\Bokrin.exe", true));
+  EXPECT_FALSE(RemoveRulesFromCollection(&rules, kOldNames, 3));
+  EXPECT_EQ(rules.rules_.size(), 2u);
+
+  const std::wstring denied = DescribeSystemCode(SystemCode::Hresult(E_ACCESSDENIED));
+  const std::string log = ReadSharedFile(SetupLogPath());
+  for (const std::wstring& line : {L"Firewall: the earlier rule Bokrin-I cannot be removed, " + denied,
+                                   L"Firewall: rule Bokrin cannot be removed, " + denied}) {
+    EXPECT_TRUE(HasLineEndingWith(log, line)) << log;
   }
 }
 

@@ -13,6 +13,7 @@
 #include "common/heap_block.h"
 #include "common/scoped_handle.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "httpport/client/host_header.h"
 #include "httpport/client/network_limits.h"
 
@@ -117,7 +118,7 @@ bool VerifyServerCertificate(HINTERNET request, const WString& name) {
   DWORD size = sizeof shown;
   if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &shown, &size) ||
       shown == nullptr) {
-    SetupLog(L"HTTPS: no server certificate for %ls (error %lu)", name.c_str(), GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"no server certificate for %ls", name.c_str());
     return false;
   }
   const ScopedCertificate certificate(shown);
@@ -126,8 +127,7 @@ bool VerifyServerCertificate(HINTERNET request, const WString& name) {
   PCCERT_CHAIN_CONTEXT built = nullptr;
   if (!CertGetCertificateChain(nullptr, certificate.Get(), nullptr, certificate.Get()->hCertStore,
                                &chain_para, 0, nullptr, &built)) {
-    SetupLog(L"HTTPS: the certificate chain of %ls cannot be built (error %lu)", name.c_str(),
-             GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"the certificate chain of %ls cannot be built", name.c_str());
     return false;
   }
   const ScopedCertificateChain chain(built);
@@ -149,13 +149,13 @@ bool VerifyServerCertificate(HINTERNET request, const WString& name) {
   CERT_CHAIN_POLICY_STATUS status = {};
   status.cbSize = sizeof status;
   if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.Get(), &policy, &status)) {
-    SetupLog(L"HTTPS: the certificate of %ls cannot be checked (error %lu)", name.c_str(),
-             GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"the certificate of %ls cannot be checked", name.c_str());
     return false;
   }
   if (status.dwError != 0) {
-    SetupLog(L"HTTPS: the certificate does not hold for %ls (error 0x%08lx)", name.c_str(),
-             status.dwError);
+    // The policy reports its verdict as an HRESULT (CERT_E_CN_NO_MATCH and the like).
+    LogSystemFailure(L"HTTPS", SystemCode::Hresult(static_cast<HRESULT>(status.dwError)),
+                     L"the certificate does not hold for %ls", name.c_str());
     return false;
   }
   return true;
@@ -182,8 +182,8 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
     DWORD available = 0;
     // A failed query is a broken connection; only an answer of 0 marks the end of the body.
     if (!WinHttpQueryDataAvailable(request, &available)) {
-      SetupLog(L"HTTPS: the body broke off after %lu bytes (error %lu)",
-               static_cast<unsigned long>(received), GetLastError());
+      LogSystemFailure(L"HTTPS", LastError(), L"the body broke off after %lu bytes",
+                       static_cast<unsigned long>(received));
       return false;
     }
     if (available == 0) break;
@@ -192,7 +192,7 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
     if (progress) progress(0, announced, total, 0);
     DWORD read = 0;
     if (!WinHttpReadData(request, buffer.get(), available, &read)) {
-      SetupLog(L"HTTPS: reading the body failed (error %lu)", GetLastError());
+      LogSystemFailure(L"HTTPS", LastError(), L"reading the body failed");
       return false;
     }
     if (!WriteToSink(sink, buffer.get(), read, std::realloc)) {
@@ -205,14 +205,14 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
       case TransferWatch::kGoOn:
         break;
       case TransferWatch::kDeadlinePassed:
-        SetupLog(L"HTTPS: time is up after %lu bytes (error %lu)",
-                 static_cast<unsigned long>(received), static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT));
+        LogSystemFailure(L"HTTPS", SystemCode::Win32Error(ERROR_WINHTTP_TIMEOUT), L"time is up after %lu bytes",
+                         static_cast<unsigned long>(received));
         return false;
       case TransferWatch::kStalled:
-        SetupLog(L"HTTPS: fewer than %lu bytes in %lu ms, the transfer stalled (error %lu)",
-                 static_cast<unsigned long>(limits.stallMinimumBytes),
-                 static_cast<unsigned long>(limits.stallWindowMs),
-                 static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT));
+        LogSystemFailure(L"HTTPS", SystemCode::Win32Error(ERROR_WINHTTP_TIMEOUT),
+                         L"fewer than %lu bytes in %lu ms, the transfer stalled",
+                         static_cast<unsigned long>(limits.stallMinimumBytes),
+                         static_cast<unsigned long>(limits.stallWindowMs));
         return false;
     }
     if (!SetTimeouts(request, limits, *watch, timeouts)) return false;
@@ -244,20 +244,20 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
   ScopedInternet session(WinHttpOpen(L"bokrin-setup app", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) {
-    SetupLog(L"HTTPS: no session (error %lu)", GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"no session");
     return false;
   }
   ScopedInternet connection(
       WinHttpConnect(session.Get(), host.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
   if (!connection) {
-    SetupLog(L"HTTPS: no connection to %ls (error %lu)", host.c_str(), GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"no connection to %ls", host.c_str());
     return false;
   }
   ScopedInternet request(WinHttpOpenRequest(
       connection.Get(), L"GET", pathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
       WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH));
   if (!request) {
-    SetupLog(L"HTTPS: no request for %ls (error %lu)", host.c_str(), GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"no request for %ls", host.c_str());
     return false;
   }
   RequestTimeouts timeouts;
@@ -281,12 +281,12 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
 
   if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
-    SetupLog(L"HTTPS: sending to %ls failed (error %lu)", host.c_str(), GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"sending to %ls failed", host.c_str());
     return false;
   }
   if (!VerifyServerCertificate(request.Get(), server_name)) return false;
   if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
-    SetupLog(L"HTTPS: no response from %ls (error %lu)", host.c_str(), GetLastError());
+    LogSystemFailure(L"HTTPS", LastError(), L"no response from %ls", host.c_str());
     return false;
   }
   return ReceiveBody(request.Get(), sink, progress, limits, &watch, &timeouts);
