@@ -8,7 +8,6 @@
 #include "common/registry.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
-#include "engine/client_launch_rules.h"
 #include "engine/registration_texts.h"
 
 namespace {

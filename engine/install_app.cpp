@@ -17,7 +17,6 @@
 #include "engine/engine_messages.h"
 #include "engine/install_locations.h"
 #include "engine/install_messages.h"
-#include "engine/location_rules.h"
 #include "engine/package_download.h"
 #include "engine/package_extraction.h"
 #include "engine/progress_milestones.h"

@@ -1,12 +1,12 @@
 #include "engine/install_locations.h"
 
+#include <windows.h>
 #include <shlobj.h>
 
 #include "common/paths.h"
 #include "common/registry.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
-#include "engine/location_rules.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/location_rules.h"
+#include "engine/install_locations.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/client_launch_rules.h"
+#include "engine/client_launch.h"
 
 #include <gtest/gtest.h>
 
