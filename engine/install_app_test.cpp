@@ -226,7 +226,6 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
   void SetUp() override {
     ASSERT_FALSE(temp_.path().empty());
     ASSERT_TRUE(services::Reset()) << "the local services are not running";
-    packages_ = services::StateDir() + "\\packages\\";
   }
 
   void TearDown() override {
@@ -247,7 +246,7 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
   // Announces `entries` as the release, as the package host serves it.
   void Serve(const std::vector<ZipEntrySpec>& entries) {
     served_ = BuildZip(entries);
-    ASSERT_TRUE(WriteFileBytes(packages_ + "Bokrin.zip", served_));
+    ASSERT_TRUE(WriteFileBytes(services::StateDir() + "\\packages\\Bokrin.zip", served_));
     ASSERT_TRUE(services::Control("POST", "/release?name=Bokrin.zip&version_no=1.13.6"));
   }
 
@@ -263,7 +262,6 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
 
   static std::wstring log_path_;
   ScopedTempDir temp_;
-  std::string packages_;
   std::string served_;
   std::vector<std::wstring> lines_;
   std::string log_;
