@@ -12,6 +12,7 @@
 #include "engine/install_messages.h"
 #include "engine/package_extraction.h"
 #include "engine/testing/message_sink_window.h"
+#include "engine/window_install_observer.h"
 #include "identity/md5.h"
 
 namespace {
@@ -36,10 +37,11 @@ int main() {
   }
   const Md5Digest downloaded = DigestOfFile(argv[1]);
   MessageSinkWindow sink;
+  WindowInstallObserver window(sink.hwnd());
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  const bool ok = ExtractPackage(sink.hwnd(), argv[1], argv[2], downloaded);
+  const bool ok = ExtractPackage(window, argv[1], argv[2], downloaded);
   QueryPerformanceCounter(&end);
   sink.Drain();
   LocalFree(argv);

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "common/network_state.h"
 #include "common/paths.h"
@@ -13,16 +14,14 @@
 #include "common/setup_log.h"
 #include "common/system_failure.h"
 #include "common/text_convert.h"
-#include "engine/download_progress.h"
-#include "engine/engine_messages.h"
 #include "engine/install_locations.h"
-#include "engine/install_messages.h"
 #include "engine/package_download.h"
 #include "engine/package_extraction.h"
 #include "engine/progress_milestones.h"
 #include "engine/registration_texts.h"
 #include "engine/system_registration.h"
 #include "engine/version_query.h"
+#include "engine/window_install_observer.h"
 #include "httpport/client/http_port.h"
 #include "httpport/client/windowsfirewallhelper.h"
 
@@ -55,16 +54,14 @@ void CreateLink(int folder_id, const std::wstring& client_exe) {
 }  // namespace
 
 InstallApp::InstallApp(HWND hWnd, const std::wstring& install_path, const std::wstring& book_path)
-    : m_strInstallPath(install_path), m_strBookPath(book_path), m_hWnd(hWnd) {}
+    : m_strInstallPath(install_path),
+      m_strBookPath(book_path),
+      m_hWnd(hWnd),
+      m_windowObserver(std::make_unique<WindowInstallObserver>(hWnd)),
+      m_observer(*m_windowObserver) {}
 
-void InstallApp::Status(const wchar_t* text) { PostStatus(m_hWnd, text); }
-
-void InstallApp::Progress(int32_t value) { PostProgress(m_hWnd, value); }
-
-void InstallApp::Error(WPARAM mode, const wchar_t* text) {
-  SetupLog(L"Error shown, mode %u: %ls", static_cast<unsigned>(mode), text);
-  PostError(m_hWnd, mode, text);
-}
+InstallApp::InstallApp(InstallObserver& observer, const std::wstring& install_path, const std::wstring& book_path)
+    : m_strInstallPath(install_path), m_strBookPath(book_path), m_hWnd(nullptr), m_observer(observer) {}
 
 void InstallApp::Run() {
   // Keeps the socket layer up for the address lookups of the signing and the HTTP DNS retry.
@@ -72,15 +69,15 @@ void InstallApp::Run() {
 
   SetupLog(L"Installation started: install directory \"%ls\", book directory \"%ls\"",
            m_strInstallPath.c_str(), m_strBookPath.c_str());
-  Status(L"获取安装包，请稍候...");
-  Progress(kProgressStarted);
+  m_observer.OnStatus(L"获取安装包，请稍候...");
+  m_observer.OnProgress(kProgressStarted);
   if (!IsNetworkConnected()) {
     SetupLog(L"Network check: the system reports no connection");
-    Error(kErrorBackToStart, L"当前无网络，请检查网络连接！");
+    m_observer.OnError(ErrorMode::kBackToStart, L"当前无网络，请检查网络连接！");
     return;
   }
 
-  Status(L"正在访问链接，请稍候...");
+  m_observer.OnStatus(L"正在访问链接，请稍候...");
   ReleaseInfo release;
   QueryStatus query_status;
   SetupLog(L"Version query started");
@@ -89,15 +86,15 @@ void InstallApp::Run() {
            ToWide(query_status.message).c_str());
   SetupLog(L"Release: version \"%ls\", URL \"%ls\"", ToWide(release.versionNo).c_str(),
            ToWide(release.url).c_str());
-  Status(L"链接返回，请稍候...");
-  Progress(kProgressVersionQueried);
+  m_observer.OnStatus(L"链接返回，请稍候...");
+  m_observer.OnProgress(kProgressVersionQueried);
   if (query_status.code != 0) {
-    Error(kErrorBackToStart, L"连接失败,请检查Host或重新连接网络后重试！");
-    Status(L"连接失败！请检查Host或重新连接网络后重试！");
+    m_observer.OnError(ErrorMode::kBackToStart, L"连接失败,请检查Host或重新连接网络后重试！");
+    m_observer.OnStatus(L"连接失败！请检查Host或重新连接网络后重试！");
     return;
   }
   if (release.url.IsEmpty()) {
-    Error(kErrorBackToStart, L"下载出错啦，请检查网络后重新下载！");
+    m_observer.OnError(ErrorMode::kBackToStart, L"下载出错啦，请检查网络后重新下载！");
     return;
   }
 
@@ -111,32 +108,32 @@ void InstallApp::Run() {
   SetupLog(L"Locations: install directory \"%ls\", book directory \"%ls\"", install_dir.c_str(),
            m_strBookPath.c_str());
   WriteLocationValues(install_dir, m_strBookPath);
-  Progress(kProgressDirectoriesRecorded);
+  m_observer.OnProgress(kProgressDirectoriesRecorded);
 
   m_strPackagePath = PackageTempDir() + L"Bokrin.zip";
-  Status(L"正在下载，请稍候...");
+  m_observer.OnStatus(L"正在下载，请稍候...");
   if (m_strPackagePath.find(L".zip") == std::wstring::npos) {
-    Error(kErrorStay, L"下路径出错！");
+    m_observer.OnError(ErrorMode::kStay, L"下路径出错！");
     return;
   }
   SetupLog(L"Download started into %ls", m_strPackagePath.c_str());
   Md5Digest package_digest = {};
   if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath), &package_digest)) {
     SetupLog(L"Download failed");
-    Error(kErrorStay, L"下载失败，请检查网络后重新下载");
+    m_observer.OnError(ErrorMode::kStay, L"下载失败，请检查网络后重新下载");
     return;
   }
   SetupLog(L"Download finished");
   WritePackagePathValue(m_strPackagePath);
-  Progress(kProgressDownloaded);
+  m_observer.OnProgress(kProgressDownloaded);
 
   const std::wstring client_exe = ClientExePath(install_dir);
   // A client still running from here would hold files that the extraction replaces.
   KillProcessesByPath(client_exe);
 
-  Status(L"正在解压，请稍候...");
+  m_observer.OnStatus(L"正在解压，请稍候...");
   if (install_dir.empty()) {
-    Error(kErrorStay, L"解压路径出错啦");
+    m_observer.OnError(ErrorMode::kStay, L"解压路径出错啦");
     return;
   }
   SetupLog(L"Extraction started into %ls", install_dir.c_str());
@@ -145,8 +142,8 @@ void InstallApp::Run() {
     return;
   }
   SetupLog(L"Extraction finished");
-  Progress(kProgressExtracted);
-  Status(L"正在安装，请稍候...");
+  m_observer.OnProgress(kProgressExtracted);
+  m_observer.OnStatus(L"正在安装，请稍候...");
 
   SetupLog(L"Registration started");
   CreateLink(CSIDL_DESKTOPDIRECTORY, client_exe);
@@ -155,7 +152,7 @@ void InstallApp::Run() {
   if (!RemoveFirewallRules(old_rules, 3)) SetupLog(L"Registration: old firewall rules not all removed");
   AddFirewallRule(L"Bokrin-I", client_exe.c_str(), true);
   AddFirewallRule(L"Bokrin-O", client_exe.c_str(), false);
-  Progress(kProgressLinksAndFirewallDone);
+  m_observer.OnProgress(kProgressLinksAndFirewallDone);
 
   RegisterOpenCommand(install_dir);
   WriteUninstallEntry(install_dir, ToWide(release.versionNo));
@@ -163,21 +160,22 @@ void InstallApp::Run() {
   SetupLog(L"Registration finished");
 
   SetupLog(L"Installation finished");
-  Progress(kProgressFinished);
-  Status(L"安装完成");
-  PostMessageW(m_hWnd, WM_INSTALL_FINISHED, 0, 0);
+  m_observer.OnProgress(kProgressFinished);
+  m_observer.OnStatus(L"安装完成");
+  m_observer.OnFinished();
 }
 
 void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t total, int32_t error) {
-  // A failed attempt: the pipeline reports a failed download itself.
-  if (status == -2 && received == 0 && total == 0 && error == -2) return;
-  DownloadReport report;
-  if (!NextDownloadReport(received, total, DownloadShown{&m_nLastProgress, &m_nLastUnsizedMegabytes},
-                          &report)) {
-    return;
-  }
-  if (report.has_progress) Progress(report.progress);
-  PostNarrowStatus(m_hWnd, WideToCodePage(kStatusCodePage, report.status));
+  ReportDownloadProgress(Observer(), Shown(), status, received, total, error);
+}
+
+bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest) {
+  return DownloadPackage(engine->Observer(), engine->Shown(), std::move(url), std::move(package_path), digest);
+}
+
+bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
+                    const Md5Digest& downloaded) {
+  return ExtractPackage(engine->Observer(), package_path, install_dir, downloaded);
 }
 
 unsigned __stdcall InstallThreadProc(void* install_app) {

@@ -1,18 +1,34 @@
 #pragma once
-// One installation: the engine that runs on a worker thread and tells the wizard window
-// everything by posted messages.
+// One installation: the engine that runs on a worker thread and tells an observer everything,
+// the wizard window (through posted messages) unless it is given another.
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "engine/download_progress.h"
+#include "engine/error_logging_observer.h"
+#include "engine/install_observer.h"
+#include "identity/md5.h"
 
 class InstallApp {
  public:
+  // Reports to the wizard window `hWnd` through a window observer of its own.
   InstallApp(HWND hWnd, const std::wstring& install_path, const std::wstring& book_path);
+  // Reports to `observer`, which outlives the engine; there is no window (m_hWnd is null).
+  InstallApp(InstallObserver& observer, const std::wstring& install_path, const std::wstring& book_path);
+  InstallApp(const InstallApp&) = delete;
+  InstallApp& operator=(const InstallApp&) = delete;
 
   void Run();
   // Bound as the download's progress callback.
   void OnDownloadProgress(int32_t status, uint32_t received, uint32_t total, int32_t error);
+
+  // Where every stage reports; each error is written to the setup log on its way.
+  InstallObserver& Observer() { return m_observer; }
+  // What the download has shown so far, kept across its attempts.
+  DownloadShown Shown() { return DownloadShown{&m_nLastProgress, &m_nLastUnsizedMegabytes}; }
 
   std::wstring m_strInstallPath;
   std::wstring m_strBookPath;
@@ -23,10 +39,15 @@ class InstallApp {
   int64_t m_nLastUnsizedMegabytes = -1;
 
  private:
-  void Status(const wchar_t* text);
-  void Progress(int32_t value);
-  void Error(WPARAM mode, const wchar_t* text);
+  // Set only by the window constructor: the observer that posts to m_hWnd.
+  std::unique_ptr<InstallObserver> m_windowObserver;
+  ErrorLoggingObserver m_observer;
 };
+
+// The download and the extraction, reporting through the engine's observer.
+bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest);
+bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
+                    const Md5Digest& downloaded);
 
 // The engine thread's procedure: runs the installation, frees the engine and returns 0.
 unsigned __stdcall InstallThreadProc(void* install_app);

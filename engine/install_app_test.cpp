@@ -1,12 +1,28 @@
 #include "engine/install_app.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cwchar>
+#include <initializer_list>
+#include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/product_names.h"
+#include "common/setup_log.h"
+#include "common/testing/scoped_temp_dir.h"
+#include "common/text_convert.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
+#include "engine/testing/report_lines.h"
+#include "common/testing/zip_writer.h"
+#include "engine/window_install_observer.h"
+#include "tools/services/service_control.h"
 
 namespace {
 
@@ -59,5 +75,299 @@ TEST_F(DownloadReportingTest, WithoutASizeOnlyTheReceivedAmountIsShown) {
   EXPECT_TRUE(Feed(kMiB + 8192, 0).empty());
   EXPECT_EQ(app_.m_nLastProgress, 0);
 }
+
+// Each report becomes the message that the wizard window handles, with its payload.
+TEST(WindowInstallObserverTest, PostsOneMessagePerReport) {
+  MessageSinkWindow sink;
+  WindowInstallObserver observer(sink.hwnd());
+  observer.OnStatus(L"正在解压，请稍候...");
+  observer.OnNarrowStatus(WideToCodePage(kStatusCodePage, L"文件替换失败"));
+  observer.OnProgress(801);
+  observer.OnError(ErrorMode::kStay, L"下载失败");
+  observer.OnError(ErrorMode::kBackToStart, L"当前无网络");
+  observer.OnError(ErrorMode::kQuit, L"请退出");
+  observer.OnFinished();
+  sink.Drain();
+
+  struct Expected {
+    UINT message;
+    WPARAM wparam;
+    std::wstring text;
+  };
+  const Expected kExpected[] = {
+      {WM_INSTALL_STATUS, kStatusWide, L"正在解压，请稍候..."}, {WM_INSTALL_STATUS, kStatusNarrow936, L"文件替换失败"},
+      {WM_INSTALL_PROGRESS, 0, L""},                         {WM_INSTALL_ERROR, 0, L"下载失败"},
+      {WM_INSTALL_ERROR, 2, L"当前无网络"},                    {WM_INSTALL_ERROR, 4, L"请退出"},
+      {WM_INSTALL_FINISHED, 0, L""},
+  };
+  ASSERT_EQ(sink.messages().size(), std::size(kExpected));
+  for (size_t i = 0; i < std::size(kExpected); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(sink.messages()[i].message, kExpected[i].message);
+    EXPECT_EQ(sink.messages()[i].wparam, kExpected[i].wparam);
+    EXPECT_EQ(sink.messages()[i].text, kExpected[i].text);
+  }
+  EXPECT_EQ(sink.ProgressValues(), std::vector<LPARAM>{801});
+  EXPECT_EQ(sink.messages().back().value, 0);
+}
+
+// Whole installations against the local services, without a window.
+
+const std::vector<std::wstring> kFirstSteps = {
+    L"STATUS 获取安装包，请稍候...", L"PROGRESS 20", L"STATUS 正在访问链接，请稍候...", L"STATUS 链接返回，请稍候...",
+    L"PROGRESS 80"};
+const std::vector<std::wstring> kBeforeDownload = {L"PROGRESS 100", L"STATUS 正在下载，请稍候..."};
+const std::vector<std::wstring> kAfterDownload = {L"PROGRESS 800", L"STATUS 正在解压，请稍候..."};
+const std::vector<std::wstring> kPackageUnreadable = {L"STATUS 打开压缩包失败，请重新下载！",
+                                                      L"ERROR 2 下载失败，请检查网络后重新下载！"};
+const wchar_t kDownloadStatus[] = L"STATUS 正在下载，请稍候...(";
+// Stands for the install directory in the expected lines.
+const wchar_t kInstallDirMark[] = L"<install>";
+
+std::vector<std::wstring> Joined(std::initializer_list<std::vector<std::wstring>> parts) {
+  std::vector<std::wstring> lines;
+  for (const std::vector<std::wstring>& part : parts) lines.insert(lines.end(), part.begin(), part.end());
+  return lines;
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& start) { return text.compare(0, start.size(), start) == 0; }
+
+int ProgressValue(const std::wstring& line) {
+  return StartsWith(line, L"PROGRESS ") ? std::stoi(line.substr(9)) : -1;
+}
+
+bool IsDownloadReport(const std::wstring& line) {
+  const int value = ProgressValue(line);
+  return StartsWith(line, kDownloadStatus) || (value > 100 && value < 800);
+}
+
+// The lines without the download's own reports, so that the fixed steps compare as a whole.
+std::vector<std::wstring> WithoutDownloadReports(const std::vector<std::wstring>& lines) {
+  std::vector<std::wstring> kept;
+  for (const std::wstring& line : lines) {
+    if (!IsDownloadReport(line)) kept.push_back(line);
+  }
+  return kept;
+}
+
+std::vector<std::wstring> DownloadReports(const std::vector<std::wstring>& lines) {
+  std::vector<std::wstring> reports;
+  for (const std::wstring& line : lines) {
+    if (IsDownloadReport(line)) reports.push_back(line);
+  }
+  return reports;
+}
+
+// "PROGRESS 801" to "PROGRESS <800 + count>".
+std::vector<std::wstring> ExtractionSteps(int count) {
+  std::vector<std::wstring> steps;
+  for (int i = 1; i <= count; ++i) steps.push_back(L"PROGRESS " + std::to_wstring(800 + i));
+  return steps;
+}
+
+std::wstring Megabytes(size_t bytes) {
+  wchar_t text[32];
+  swprintf(text, 32, L"%.02f", static_cast<double>(bytes) / kMiB);
+  return text;
+}
+
+// Bytes that deflate cannot shrink, so that the body arrives in many reads.
+std::string NoiseBytes(size_t size) {
+  std::string bytes(size, '\0');
+  uint32_t state = 12345;
+  for (char& byte : bytes) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
+
+const std::vector<ZipEntrySpec> kRelease = {
+    {"Bokrin.exe", "MZ stand-in"}, {"data/", ""}, {"data/noise.bin", NoiseBytes(3 * kMiB / 2)}};
+
+// The release with the client's stored CRC wrong: the first entry to be written is damaged.
+std::vector<ZipEntrySpec> DamagedRelease() {
+  std::vector<ZipEntrySpec> entries = kRelease;
+  entries[0].wrong_crc = true;
+  return entries;
+}
+
+struct RunCase {
+  const char* name;
+  bool offline;
+  const char* version_variant;
+  const char* package_variant;
+  std::vector<ZipEntrySpec> package;
+  // Below a file of the same name instead of a directory, so that nothing can be written there.
+  bool install_dir_blocked;
+  // Without the download's reports.
+  std::vector<std::wstring> expected;
+  // How often the download starts, and the last progress value of each attempt.
+  int download_attempts;
+  int download_end;
+};
+
+void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
+
+class InstallRunTest : public testing::TestWithParam<RunCase> {
+ protected:
+  // The log goes to a folder of this test's own, so that no other installer's log is in the way;
+  // it stays there after the run for a look at a failure.
+  static void SetUpTestSuite() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const std::wstring log_dir = std::wstring(temp) + L"install_app_test\\";
+    CreateDirectoryW(log_dir.c_str(), nullptr);
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, log_dir.c_str());
+    OpenSetupLog();
+    log_path_ = log_dir + L"BokrinSetup.log";
+  }
+
+  void SetUp() override {
+    ASSERT_FALSE(temp_.path().empty());
+    ASSERT_TRUE(services::Reset()) << "the local services are not running";
+  }
+
+  void TearDown() override {
+    _putenv("BOKRIN_TEST_NETWORK_CONNECTED=");
+    // What the installation recorded, so that other tests start from a clean registry.
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Applications\\Bokrin.exe");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bokrin");
+    for (const int folder_id : {CSIDL_DESKTOPDIRECTORY, CSIDL_PROGRAMS}) {
+      wchar_t folder[MAX_PATH] = {};
+      if (SHGetSpecialFolderPathW(nullptr, folder, folder_id, FALSE)) {
+        DeleteFileW((std::wstring(folder) + kLinkName).c_str());
+      }
+    }
+  }
+
+  // Announces `entries` as the release, as the package host serves it.
+  void Serve(const std::vector<ZipEntrySpec>& entries) {
+    served_ = BuildZip(entries);
+    ASSERT_TRUE(WriteFileBytes(services::StateDir() + "\\packages\\Bokrin.zip", served_));
+    ASSERT_TRUE(services::Control("POST", "/release?name=Bokrin.zip&version_no=1.13.6"));
+  }
+
+  // Runs one installation; the lines it reported and the log lines it added.
+  void Install(const std::wstring& install_dir) {
+    const size_t log_before = ReadFileBytes(log_path_).size();
+    RecordingObserver observer;
+    InstallApp app(observer, install_dir, temp_.path() + L"Books\\");
+    app.Run();
+    lines_ = observer.lines();
+    log_ = ReadFileBytes(log_path_).substr(log_before);
+  }
+
+  static std::wstring log_path_;
+  ScopedTempDir temp_;
+  std::string served_;
+  std::vector<std::wstring> lines_;
+  std::string log_;
+};
+
+std::wstring InstallRunTest::log_path_;
+
+std::wstring JoinedLines(const std::vector<std::wstring>& lines) {
+  std::wstring text;
+  for (const std::wstring& line : lines) text += line + L"\n";
+  return text;
+}
+
+TEST_P(InstallRunTest, ReportsItsStepsAndLogsEachError) {
+  const RunCase& c = GetParam();
+  // Stated either way: the test's namespace may have no route out, which the system reports.
+  _putenv(c.offline ? "BOKRIN_TEST_NETWORK_CONNECTED=0" : "BOKRIN_TEST_NETWORK_CONNECTED=1");
+  ASSERT_TRUE(services::SetMode("version", c.version_variant));
+  ASSERT_TRUE(services::SetMode("package", c.package_variant));
+  Serve(c.package);
+  std::wstring install_dir = temp_.path() + L"Bokrin\\";
+  if (c.install_dir_blocked) {
+    ASSERT_TRUE(WriteFileBytes(temp_.path() + L"Bokrin", "a file, not a folder"));
+    install_dir += L"Bokrin\\";
+  }
+
+  Install(install_dir);
+  const std::string shown = WideToCodePage(CP_UTF8, JoinedLines(lines_));
+
+  std::vector<std::wstring> expected = c.expected;
+  for (std::wstring& line : expected) {
+    const size_t at = line.find(kInstallDirMark);
+    if (at != std::wstring::npos) line.replace(at, std::wcslen(kInstallDirMark), install_dir);
+  }
+  EXPECT_EQ(WithoutDownloadReports(lines_), expected) << shown;
+
+  // The download's reports: each value followed by the amounts so far, the values rising within
+  // an attempt; a second attempt starts low again.
+  const std::vector<std::wstring> download = DownloadReports(lines_);
+  std::vector<int> attempt_ends;
+  for (size_t i = 0; i < download.size(); i += 2) {
+    const int value = ProgressValue(download[i]);
+    ASSERT_GT(value, 0) << shown;
+    ASSERT_LT(i + 1, download.size()) << shown;
+    EXPECT_TRUE(StartsWith(download[i + 1], kDownloadStatus)) << shown;
+    if (attempt_ends.empty() || value <= attempt_ends.back()) {
+      attempt_ends.push_back(value);
+    } else {
+      attempt_ends.back() = value;
+    }
+  }
+  EXPECT_EQ(attempt_ends, std::vector<int>(c.download_attempts, c.download_end)) << shown;
+  if (std::string(c.package_variant) == "ok" && c.download_end == 799) {
+    EXPECT_GE(download.size(), 4u) << "a body of several reads\n" << shown;
+    const std::wstring total = Megabytes(served_.size());
+    EXPECT_EQ(download.back(), kDownloadStatus + (L"已下载：" + total + L" MB 共：" + total + L" MB)"));
+  }
+
+  // Every error that was shown is in the log with its mode, once.
+  size_t errors = 0;
+  for (const std::wstring& line : lines_) {
+    if (!StartsWith(line, L"ERROR ")) continue;
+    ++errors;
+    const std::string logged = "Error shown, mode " + WideToCodePage(CP_UTF8, line.substr(6, 1)) + ": " +
+                               WideToCodePage(CP_UTF8, line.substr(8)) + "\r\n";
+    EXPECT_NE(log_.find(logged), std::string::npos) << logged << "\nnot in\n" << log_;
+  }
+  size_t logged_errors = 0;
+  for (size_t at = 0; (at = log_.find("Error shown, mode ", at)) != std::string::npos; ++at) ++logged_errors;
+  EXPECT_EQ(logged_errors, errors) << log_;
+}
+
+const RunCase kRunCases[] = {
+    {"Success", false, "ok", "ok", kRelease, false,
+     Joined({kFirstSteps, kBeforeDownload, kAfterDownload, ExtractionSteps(3),
+             {L"PROGRESS 970", L"STATUS 正在安装，请稍候...", L"PROGRESS 980", L"PROGRESS 1000", L"STATUS 安装完成",
+              L"FINISHED"}}),
+     1, 799},
+    {"NoNetwork", true, "ok", "ok", kRelease, false,
+     {L"STATUS 获取安装包，请稍候...", L"PROGRESS 20", L"ERROR 2 当前无网络，请检查网络连接！"}, 0, 0},
+    {"ServiceReportsAnError", false, "error-code", "ok", kRelease, false,
+     Joined({kFirstSteps,
+             {L"ERROR 2 连接失败,请检查Host或重新连接网络后重试！", L"STATUS 连接失败！请检查Host或重新连接网络后重试！"}}),
+     0, 0},
+    {"ServiceNamesNoPackage", false, "no-url", "ok", kRelease, false,
+     Joined({kFirstSteps, {L"ERROR 2 下载出错啦，请检查网络后重新下载！"}}), 0, 0},
+    {"ServiceDoesNotAnswer", false, "close", "ok", kRelease, false,
+     Joined({kFirstSteps, {L"ERROR 2 下载出错啦，请检查网络后重新下载！"}}), 0, 0},
+    // Half the body, on the direct attempt and on the retry through HTTP DNS: the installing
+    // page stays.
+    {"DownloadCutShort", false, "ok", "cut-short", kRelease, false,
+     Joined({kFirstSteps, kBeforeDownload, {L"ERROR 0 下载失败，请检查网络后重新下载"}}), 2, 449},
+    // A page of the package host instead of the package is first noticed by the extraction.
+    {"PackageNotFound", false, "ok", "not-found", kRelease, false,
+     Joined({kFirstSteps, kBeforeDownload, kAfterDownload, kPackageUnreadable}), 1, 799},
+    {"DamagedPackage", false, "ok", "ok", DamagedRelease(), false,
+     Joined({kFirstSteps, kBeforeDownload, kAfterDownload, kPackageUnreadable}), 1, 799},
+    // The first file that cannot be written, named in front of the message, makes the wizard quit.
+    {"UnwritableInstallDirectory", false, "ok", "ok", kRelease, true,
+     Joined({kFirstSteps, kBeforeDownload, kAfterDownload,
+             {L"STATUS <install>Bokrin.exe文件替换失败，请退出Bokrin阅读客户端后再试！",
+              L"ERROR 4 请退出“Bokrin阅读”后重新安装"}}),
+     1, 799},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, InstallRunTest, testing::ValuesIn(kRunCases),
+                         [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

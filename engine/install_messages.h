@@ -2,6 +2,8 @@
 // The messages that the install engine posts to the wizard window.
 #include <windows.h>
 
+#include "engine/install_observer.h"
+
 constexpr UINT WM_INSTALL_STATUS = WM_USER + 5;    // wParam: kStatusWide or kStatusNarrow936
 constexpr UINT WM_INSTALL_PROGRESS = WM_USER + 6;  // lParam: 0..kProgressScale (common/progress_scale.h)
 constexpr UINT WM_INSTALL_FINISHED = WM_USER + 7;
@@ -12,6 +14,6 @@ constexpr WPARAM kStatusWide = 0;         // lParam: wide text with static lifet
 constexpr WPARAM kStatusNarrow936 = 1;    // lParam: malloc'ed code page 936 text, freed by the receiver
 
 // wParam of WM_INSTALL_ERROR: what the wizard does after showing the box.
-constexpr WPARAM kErrorStay = 0;
-constexpr WPARAM kErrorBackToStart = 2;
-constexpr WPARAM kErrorQuit = 4;
+constexpr WPARAM kErrorStay = static_cast<WPARAM>(ErrorMode::kStay);
+constexpr WPARAM kErrorBackToStart = static_cast<WPARAM>(ErrorMode::kBackToStart);
+constexpr WPARAM kErrorQuit = static_cast<WPARAM>(ErrorMode::kQuit);

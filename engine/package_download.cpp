@@ -1,11 +1,11 @@
 #include "engine/package_download.h"
 
 #include "common/paths.h"
+#include "common/product_names.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
 #include "common/text_convert.h"
 #include "engine/http_dns_retry.h"
-#include "engine/install_app.h"
 #include "httpport/client/http_port.h"
 #include "httpport/client/winhttp_client.h"
 
@@ -79,13 +79,14 @@ bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) 
   return true;
 }
 
-bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest) {
+bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
+                     std::string package_path, Md5Digest* digest) {
   PackagePlace place;
   if (!PreparePackagePlace(CodePageToWide(CP_ACP, package_path), &place)) return false;
 
-  const ProgressCallback progress = [engine](int32_t status, uint32_t received, uint32_t total,
-                                             int32_t error) {
-    engine->OnDownloadProgress(status, received, total, error);
+  const ProgressCallback progress = [&observer, &shown](int32_t status, uint32_t received, uint32_t total,
+                                                        int32_t error) {
+    ReportDownloadProgress(observer, shown, status, received, total, error);
   };
   // Each attempt starts the file afresh, and so its digest.
   Md5 md5;
@@ -103,4 +104,14 @@ bool DownloadPackage(InstallApp* engine, std::string url, std::string package_pa
   }
   if (received) *digest = md5.Finish();
   return received;
+}
+
+void ReportDownloadProgress(InstallObserver& observer, const DownloadShown& shown, int32_t status,
+                            uint32_t received, uint32_t total, int32_t error) {
+  // A failed attempt: the pipeline reports a failed download itself.
+  if (status == -2 && received == 0 && total == 0 && error == -2) return;
+  DownloadReport report;
+  if (!NextDownloadReport(received, total, shown, &report)) return;
+  if (report.has_progress) observer.OnProgress(report.progress);
+  observer.OnNarrowStatus(WideToCodePage(kStatusCodePage, report.status));
 }

@@ -1,19 +1,28 @@
 #pragma once
-// Fetching the release package into the package file, with progress to the wizard.
+// Fetching the release package into the package file, with progress to the installation's
+// observer.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "common/scoped_handle.h"
+#include "engine/download_progress.h"
+#include "engine/install_observer.h"
 #include "identity/md5.h"
 
-class InstallApp;
-
 // `url` and `package_path` are in the ANSI code page. Streams the body into the file,
-// reporting through engine->OnDownloadProgress, and retries once through an HTTP DNS address.
+// reporting through ReportDownloadProgress, and retries once through an HTTP DNS address.
 // True when a body was received into the file; `digest` is then the MD5 of the bytes that
-// arrived, by which the extraction knows the package again.
-bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest);
+// arrived, by which the extraction knows the package again. A failure is reported by the caller.
+bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
+                     std::string package_path, Md5Digest* digest);
+
+// One call of the download's progress callback (status, received, total, error): tells
+// `observer` the progress value and the size text when they change what `shown` last told.
+// A failed attempt (-2, 0, 0, -2) tells nothing.
+void ReportDownloadProgress(InstallObserver& observer, const DownloadShown& shown, int32_t status,
+                            uint32_t received, uint32_t total, int32_t error);
 
 // The package folder and a new, empty package file in it, held open so that nobody can rename
 // or delete either while the body arrives; writing the file by its name stays possible.

@@ -1,5 +1,7 @@
 #include "engine/package_extraction.h"
 
+#include <windows.h>
+
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -11,9 +13,7 @@
 #include "common/system_failure.h"
 #include "common/text_convert.h"
 #include "engine/archive_reader.h"
-#include "engine/engine_messages.h"
 #include "engine/entry_names.h"
-#include "engine/install_messages.h"
 #include "engine/progress_milestones.h"
 
 namespace {
@@ -28,16 +28,16 @@ const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安�
 // The extraction's own share of the scale: from the download's end to just below its own.
 constexpr int32_t kProgressValues = kProgressExtracted - kProgressDownloaded - 1;
 
-void ReportUnreadablePackage(HWND window) {
-  PostStatus(window, kUnreadableStatus);
-  PostError(window, kErrorBackToStart, kUnreadableError);
+void ReportUnreadablePackage(InstallObserver& observer) {
+  observer.OnStatus(kUnreadableStatus);
+  observer.OnError(ErrorMode::kBackToStart, kUnreadableError);
 }
 
 // The path goes in the system code page while the wizard reads the whole text as code page
 // 936; on a Chinese system the two are the same.
-void ReportUnwritableFile(HWND window, const std::wstring& target) {
-  PostNarrowStatus(window, WideToCodePage(CP_ACP, target) + WideToCodePage(kStatusCodePage, kReplaceFailedStatus));
-  PostError(window, kErrorQuit, kReplaceFailedError);
+void ReportUnwritableFile(InstallObserver& observer, const std::wstring& target) {
+  observer.OnNarrowStatus(WideToCodePage(CP_ACP, target) + WideToCodePage(kStatusCodePage, kReplaceFailedStatus));
+  observer.OnError(ErrorMode::kQuit, kReplaceFailedError);
 }
 
 std::wstring ToWide(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
@@ -140,12 +140,7 @@ int32_t ExtractionProgressStep(int32_t count) {
 
 }  // namespace
 
-bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
-                    const Md5Digest& downloaded) {
-  return ExtractPackage(engine->m_hWnd, package_path, install_dir, downloaded);
-}
-
-bool ExtractPackage(HWND window, const std::wstring& package_path, const std::wstring& install_dir,
+bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded) {
   std::wstring directory = install_dir;
   if (directory.empty() || (directory.back() != L'\\' && directory.back() != L'/')) directory += L'\\';
@@ -154,18 +149,18 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
   const ScopedHandle package = OpenPackageFile(package_path);
   Md5Digest digest = {};
   if (!package || !DigestOfFile(package.Get(), &digest)) {
-    ReportUnreadablePackage(window);
+    ReportUnreadablePackage(observer);
     return false;
   }
   if (digest != downloaded) {
     SetupLog(L"Extraction: %ls is not the package that was downloaded", package_path.c_str());
-    ReportUnreadablePackage(window);
+    ReportUnreadablePackage(observer);
     return false;
   }
   const ScopedArchive archive(OpenArchiveFile(package.Get()));
   if (!archive) {
     SetupLog(L"Extraction: %ls is not a zip archive that can be read", package_path.c_str());
-    ReportUnreadablePackage(window);
+    ReportUnreadablePackage(observer);
     return false;
   }
   PackageSurvey survey;
@@ -173,12 +168,12 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
   if (survey.fault != PackageFault::kNone) {
     SetupLog(L"Extraction: package refused, %ls, entry %lu \"%ls\"", ToWide(PackageFaultName(survey.fault)).c_str(),
              static_cast<unsigned long>(survey.entry), LoggedName(survey.entry_name).c_str());
-    ReportUnreadablePackage(window);
+    ReportUnreadablePackage(observer);
     return false;
   }
   if (!FitsOnVolume(directory, survey.declared_bytes)) {
-    PostStatus(window, kNoSpaceStatus);
-    PostError(window, kErrorBackToStart, kNoSpaceError);
+    observer.OnStatus(kNoSpaceStatus);
+    observer.OnError(ErrorMode::kBackToStart, kNoSpaceError);
     return false;
   }
   ArchiveEntry entry;
@@ -191,7 +186,7 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
     int result = GetArchiveEntry(archive.Get(), number, &entry);
     if (result != 0) {
       SetupLog(L"Extraction: entry %ld cannot be read, zip error %d", static_cast<long>(number), result);
-      ReportUnreadablePackage(window);
+      ReportUnreadablePackage(observer);
       return false;
     }
     const std::wstring target = directory + entry.name;
@@ -199,15 +194,15 @@ bool ExtractPackage(HWND window, const std::wstring& package_path, const std::ws
     if (result != 0) {
       LogSystemFailure(L"Extraction", LastError(), L"%ls failed, zip error %d", target.c_str(), result);
       if (IsDamagedEntry(result)) {
-        ReportUnreadablePackage(window);
+        ReportUnreadablePackage(observer);
       } else {
-        ReportUnwritableFile(window, target);
+        ReportUnwritableFile(observer, target);
       }
       return false;
     }
     if (++in_block == step) {
       in_block = 0;
-      PostProgress(window, progress++);
+      observer.OnProgress(progress++);
     }
   }
   return true;

@@ -14,6 +14,7 @@
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
 #include "common/testing/zip_writer.h"
+#include "engine/window_install_observer.h"
 #include "identity/md5.h"
 
 namespace {
@@ -116,7 +117,8 @@ class PackageExtractionTest : public ::testing::Test {
   }
 
   bool ExtractInto(MessageSinkWindow* sink, const std::wstring& package, const std::wstring& install_dir) {
-    const bool result = ExtractPackage(sink->hwnd(), package, install_dir, downloaded_);
+    WindowInstallObserver window(sink->hwnd());
+    const bool result = ExtractPackage(window, package, install_dir, downloaded_);
     sink->Drain();
     return result;
   }

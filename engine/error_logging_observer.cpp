@@ -1,0 +1,8 @@
+#include "engine/error_logging_observer.h"
+
+#include "common/setup_log.h"
+
+void ErrorLoggingObserver::OnError(ErrorMode mode, const wchar_t* text) {
+  SetupLog(L"Error shown, mode %u: %ls", static_cast<unsigned>(mode), text);
+  next_.OnError(mode, text);
+}
