@@ -5,7 +5,6 @@
 #include "skinui/core/nine_grid.h"
 #include "skinui/core/rect_convert.h"
 #include "skinui/core/text_painter.h"
-#include "skinui/core/uimanager.h"
 
 namespace SkinUI {
 
@@ -18,8 +17,8 @@ std::optional<UiRect> Given(const UiRect& rect) {
 
 }  // namespace
 
-PaintContext::PaintContext(CSkinManagerUI& manager, const PixelView& target, const RECT& paint_area)
-    : m_manager(manager), m_painter(target), m_paintArea(paint_area), m_paintClip(m_painter, ToUiRect(paint_area)) {}
+PaintContext::PaintContext(const PaintSources& sources, const PixelView& target, const RECT& paint_area)
+    : m_sources(sources), m_painter(target), m_paintArea(paint_area), m_paintClip(m_painter, ToUiRect(paint_area)) {}
 
 bool PaintContext::Intersects(const RECT& rect) const {
   RECT meeting{};
@@ -33,13 +32,13 @@ void PaintContext::DrawBorder(const RECT& rect, int width, DWORD argb) {
 }
 
 bool PaintContext::DrawPicture(const RECT& control, const CSkinString& description) {
-  PictureCache& pictures = m_manager.Pictures();
-  const PictureDescription& picture_description = pictures.Describe(description, m_manager.GetDPI().GetScale());
+  PictureCache& pictures = m_sources.pictures;
+  const PictureDescription& picture_description = pictures.Describe(description, m_sources.scale_percent);
   const DecodedPicture* picture = pictures.Get(picture_description.file);
   if (picture == nullptr) return false;
   const UiRect source = PictureSource({picture->width, picture->height}, Given(picture_description.source));
   const UiRect dest = PictureDestination(ToUiRect(control), Given(picture_description.dest));
-  const bool blend = picture->has_transparency || m_manager.IsLayered() || picture_description.fade < 255;
+  const bool blend = picture->has_transparency || m_sources.layered || picture_description.fade < 255;
   PixelPainter::ClipScope clip(m_painter, ToUiRect(control));
   const bool stretched = source.Width() != dest.Width() || source.Height() != dest.Height();
   const PixelBuffer* scaled =
@@ -59,7 +58,7 @@ bool PaintContext::DrawPicture(const RECT& control, const CSkinString& descripti
 
 void PaintContext::DrawText(const RECT& rect, const CSkinString& text, int font_id, DWORD argb, UINT format) {
   PixelPainter::ClipScope clip(m_painter, ToUiRect(rect));
-  PaintText(m_painter, m_manager.Fonts().Get(font_id).Handle(), text, ToUiRect(rect), format, argb);
+  PaintText(m_painter, m_sources.fonts.Get(font_id).Handle(), text, ToUiRect(rect), format, argb);
 }
 
 }  // namespace SkinUI

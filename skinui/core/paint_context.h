@@ -4,16 +4,25 @@
 // painted.
 #include <windows.h>
 
+#include "skinui/core/font_registry.h"
+#include "skinui/core/picture_cache.h"
 #include "skinui/core/pixel_painter.h"
 #include "skinui/core/uidefine.h"
 
 namespace SkinUI {
 
-class CSkinManagerUI;
+// What a window lends the controls for one paint.
+struct PaintSources {
+  PictureCache& pictures;
+  FontRegistry& fonts;
+  int scale_percent;
+  // A layered window shows every pixel's alpha, so even opaque pictures are blended.
+  bool layered;
+};
 
 class PaintContext {
  public:
-  PaintContext(CSkinManagerUI& manager, const PixelView& target, const RECT& paint_area);
+  PaintContext(const PaintSources& sources, const PixelView& target, const RECT& paint_area);
 
   const RECT& PaintArea() const { return m_paintArea; }
   bool Intersects(const RECT& rect) const;
@@ -30,7 +39,7 @@ class PaintContext {
   void DrawText(const RECT& rect, const CSkinString& text, int font_id, DWORD argb, UINT format);
 
  private:
-  CSkinManagerUI& m_manager;
+  PaintSources m_sources;
   PixelPainter m_painter;
   RECT m_paintArea;
   PixelPainter::ClipScope m_paintClip;

@@ -71,7 +71,7 @@ bool CSkinManagerUI::AttachDialog(std::unique_ptr<CControlUI> root) {
   m_bNamesStale = true;
   m_bFirstLayout = true;
   NeedUpdate();
-  if (m_pShadow->IsShowShadow() && m_hWnd != nullptr) m_pShadow->Create(this);
+  if (m_pShadow->IsShowShadow() && m_hWnd != nullptr) m_pShadow->Create(m_hWnd, GetInstance(), m_pictures);
   return true;
 }
 

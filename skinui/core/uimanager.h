@@ -14,6 +14,7 @@
 
 #include "skinui/control/uicontrol.h"
 #include "skinui/core/font_registry.h"
+#include "skinui/core/paint_context.h"
 #include "skinui/core/picture_cache.h"
 #include "skinui/core/uidefine.h"
 #include "skinui/core/uidpi.h"
@@ -134,6 +135,7 @@ class CSkinManagerUI {
   void LeaveLiveManagers();
   // Layout and painting (uimanager_window.cpp).
   void LayoutIfNeeded(const RECT& client);
+  PaintSources PaintSourcesOfWindow();
   void Paint();
   // Shows the frame with per-pixel alpha; only `dirty` changed since the last time.
   void PresentLayered(const RECT& client, const RECT& dirty);

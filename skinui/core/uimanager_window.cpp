@@ -69,12 +69,16 @@ void CSkinManagerUI::LayoutIfNeeded(const RECT& client) {
   }
 }
 
+PaintSources CSkinManagerUI::PaintSourcesOfWindow() {
+  return PaintSources{m_pictures, m_fonts, m_dpi.GetScale(), m_bLayered};
+}
+
 void CSkinManagerUI::RenderTo(uint32_t* pixels, int width, int height) {
   LayoutIfNeeded({0, 0, width, height});
   std::fill(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
   if (!m_pRoot) return;
   const RECT all{0, 0, width, height};
-  PaintContext context(*this, PixelView{pixels, width, height, width}, all);
+  PaintContext context(PaintSourcesOfWindow(), PixelView{pixels, width, height, width}, all);
   m_pRoot->DoPaint(context);
 }
 
@@ -109,7 +113,7 @@ void CSkinManagerUI::Paint() {
     std::fill(frame.pixels + y * size.cx + area.left, frame.pixels + y * size.cx + area.right, 0u);
   }
   {
-    PaintContext context(*this, frame, area);
+    PaintContext context(PaintSourcesOfWindow(), frame, area);
     m_pRoot->DoPaint(context);
   }
   if (m_bLayered) {

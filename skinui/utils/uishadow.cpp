@@ -4,7 +4,6 @@
 #include "skinui/core/dib_section.h"
 #include "skinui/core/pixel_painter.h"
 #include "skinui/core/rect_convert.h"
-#include "skinui/core/uimanager.h"
 
 namespace SkinUI {
 
@@ -14,11 +13,11 @@ constexpr int kMaxShadowSize = 35;
 constexpr wchar_t kShadowClassName[] = L"SkinUIShadow";
 constexpr wchar_t kShadowProperty[] = L"SkinUI.CShadowUI";
 
-bool RegisterShadowClass() {
+bool RegisterShadowClass(HINSTANCE instance) {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = DefWindowProcW;
-  window_class.hInstance = CSkinManagerUI::GetInstance();
+  window_class.hInstance = instance;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.lpszClassName = kShadowClassName;
   return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -46,12 +45,12 @@ bool CShadowUI::SetCorner(const RECT& corner) {
   return true;
 }
 
-void CShadowUI::Create(CSkinManagerUI* manager) {
-  if (!m_bEnabled || m_hWnd != nullptr || manager == nullptr || !RegisterShadowClass()) return;
-  m_pManager = manager;
-  m_hParent = manager->GetPaintWindow();
+void CShadowUI::Create(HWND window, HINSTANCE instance, PictureCache& pictures) {
+  if (!m_bEnabled || m_hWnd != nullptr || window == nullptr || !RegisterShadowClass(instance)) return;
+  m_pPictures = &pictures;
+  m_hParent = window;
   m_hWnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kShadowClassName,
-                           nullptr, WS_POPUP, 0, 0, 0, 0, m_hParent, nullptr, CSkinManagerUI::GetInstance(), nullptr);
+                           nullptr, WS_POPUP, 0, 0, 0, 0, m_hParent, nullptr, instance, nullptr);
   if (m_hWnd == nullptr) return;
   SetPropW(m_hParent, kShadowProperty, this);
   m_pPreviousProc = reinterpret_cast<WNDPROC>(
@@ -158,13 +157,13 @@ void CShadowUI::Show(bool show) {
 }
 
 void CShadowUI::Update() {
-  if (m_hWnd == nullptr || m_pManager == nullptr) return;
+  if (m_hWnd == nullptr || m_pPictures == nullptr) return;
   RECT window{};
   GetWindowRect(m_hParent, &window);
   m_szLast = {window.right - window.left, window.bottom - window.top};
   const int width = m_szLast.cx + 2 * m_nSize;
   const int height = m_szLast.cy + 2 * m_nSize;
-  const DecodedPicture* picture = m_sImage.empty() ? nullptr : m_pManager->Pictures().Get(m_sImage);
+  const DecodedPicture* picture = m_sImage.empty() ? nullptr : m_pPictures->Get(m_sImage);
   if (width <= 0 || height <= 0 || picture == nullptr) return;
 
   uint32_t* bits = nullptr;

@@ -4,11 +4,10 @@
 // with the shadow picture drawn as a nine-grid.
 #include <windows.h>
 
+#include "skinui/core/picture_cache.h"
 #include "skinui/core/uidefine.h"
 
 namespace SkinUI {
-
-class CSkinManagerUI;
 
 class CShadowUI {
  public:
@@ -26,8 +25,9 @@ class CShadowUI {
   // Nine-grid margins of the picture in its own pixels; none may be negative.
   bool SetCorner(const RECT& corner);
 
-  // Creates the shadow window for the manager's window and starts following it.
-  void Create(CSkinManagerUI* manager);
+  // Creates the shadow window for `window`, of the program `instance`, and starts following it;
+  // its picture comes from the window's `pictures`.
+  void Create(HWND window, HINSTANCE instance, PictureCache& pictures);
   HWND GetWindow() const { return m_hWnd; }
 
  private:
@@ -45,7 +45,7 @@ class CShadowUI {
   int m_nSize = 0;
   RECT m_rcCorner{};
 
-  CSkinManagerUI* m_pManager = nullptr;
+  PictureCache* m_pPictures = nullptr;
   HWND m_hWnd = nullptr;
   HWND m_hParent = nullptr;
   WNDPROC m_pPreviousProc = nullptr;
