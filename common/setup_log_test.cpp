@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "common/scoped_handle.h"
+#include "common/testing/child_process.h"
 #include "common/testing/scoped_temp_dir.h"
 #include "common/testing/setup_log_reading.h"
 #include "common/testing/setup_log_writer.h"
@@ -34,41 +34,20 @@ class SetupLogTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(temp_.path().empty());
-    // The writer finds its %TEMP% as every program does: through TMP first, then TEMP.
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-      wchar_t value[MAX_PATH] = {};
-      GetEnvironmentVariableW(name, value, MAX_PATH);
-      saved_[name] = value;
-      SetEnvironmentVariableW(name, temp_.path().c_str());
-    }
-  }
-  void TearDown() override {
-    for (const auto& saved : saved_) SetEnvironmentVariableW(saved.first.c_str(), saved.second.c_str());
+    temp_variables_.emplace(temp_.path());
   }
 
   // Runs the writer to its end; its exit code, or -1 when it did not start.
   int RunWriter(const std::wstring& arguments) {
-    std::wstring command_line = L"\"" BOKRIN_SETUP_LOG_WRITER L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
-      return -1;
-    }
-    const ScopedHandle process(started.hProcess);
-    const ScopedHandle thread(started.hThread);
-    WaitForSingleObject(process.Get(), INFINITE);
-    DWORD exit_code = 0;
-    GetExitCodeProcess(process.Get(), &exit_code);
-    return static_cast<int>(exit_code);
+    return RunToEnd(L"\"" BOKRIN_SETUP_LOG_WRITER L"\" " + arguments);
   }
 
   std::string Log() const { return ReadSharedFile(temp_.path() + L"BokrinSetup.log"); }
   std::string OldLog() const { return ReadSharedFile(temp_.path() + L"BokrinSetup.old.log"); }
 
   ScopedTempDir temp_;
-  std::map<std::wstring, std::wstring> saved_;
+  // The writer finds its %TEMP% as every program does.
+  std::optional<ScopedTempVariables> temp_variables_;
 };
 
 std::string WriterLine(const char* marker, int thread, int line) {

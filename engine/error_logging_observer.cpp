@@ -4,5 +4,5 @@
 
 void ErrorLoggingObserver::OnError(ErrorMode mode, const wchar_t* text) {
   SetupLog(L"Error shown, mode %u: %ls", static_cast<unsigned>(mode), text);
-  next_.OnError(mode, text);
+  m_next.OnError(mode, text);
 }

@@ -5,14 +5,14 @@
 
 class ErrorLoggingObserver : public InstallObserver {
  public:
-  explicit ErrorLoggingObserver(InstallObserver& next) : next_(next) {}
+  explicit ErrorLoggingObserver(InstallObserver& next) : m_next(next) {}
 
-  void OnStatus(const wchar_t* text) override { next_.OnStatus(text); }
-  void OnNarrowStatus(const std::string& text) override { next_.OnNarrowStatus(text); }
-  void OnProgress(int32_t value) override { next_.OnProgress(value); }
+  void OnStatus(const wchar_t* text) override { m_next.OnStatus(text); }
+  void OnNarrowStatus(const std::string& text) override { m_next.OnNarrowStatus(text); }
+  void OnProgress(int32_t value) override { m_next.OnProgress(value); }
   void OnError(ErrorMode mode, const wchar_t* text) override;
-  void OnFinished() override { next_.OnFinished(); }
+  void OnFinished() override { m_next.OnFinished(); }
 
  private:
-  InstallObserver& next_;
+  InstallObserver& m_next;
 };

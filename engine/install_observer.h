@@ -20,7 +20,7 @@ class InstallObserver {
   virtual void OnStatus(const wchar_t* text) = 0;
   // A status made at run time, as code page 936 bytes.
   virtual void OnNarrowStatus(const std::string& text) = 0;
-  // On the 0..1000 scale of the installing page.
+  // On the installing page's progress scale, 0 to kProgressScale (common/progress_scale.h).
   virtual void OnProgress(int32_t value) = 0;
   // `text` lives as long as the process.
   virtual void OnError(ErrorMode mode, const wchar_t* text) = 0;
