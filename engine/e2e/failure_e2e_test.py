@@ -29,8 +29,10 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
                                              ("Uninstall.exe", b"MZ stand-in", {}),
                                              ("readme.txt", b"Bokrin\r\n", {})])
         user = os.path.relpath(cls.env.user_dir, cls.env.drive_c)
-        # The installer's own places, relative to drive_c.
-        cls.allowed = [os.path.join("Program Files", "Bokrin"),
+        # The installer's own places, relative to drive_c; the default install directory depends
+        # on the engine's architecture.
+        install = os.path.join(*cls.env.install_dir.split("\\")[1:-1])
+        cls.allowed = [install,
                        os.path.join(user, "AppData", "Roaming", "Bokrin"),
                        os.path.join(user, "AppData", "Local", "Temp", "BokrinInstallZip")]
         # The setup log and the previous run's.
