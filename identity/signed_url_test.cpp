@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <ctime>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -94,9 +94,16 @@ TEST(ComposeSignedUrlTest, SignatureCoversPathAndEveryValueWhileKeyFollowsTimest
 }
 
 TEST(MakeTimestampTest, IsCurrentMillisecondsWithoutLeadingZeros) {
-  const unsigned long long before = static_cast<unsigned long long>(std::time(nullptr)) * 1000;
+  // Bounds from the clock the stamp reads: std::time may follow a coarser clock that still shows
+  // the last second when the precise one has passed into the next.
+  const auto now_ms = [] {
+    return static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::system_clock::now().time_since_epoch())
+                                               .count());
+  };
+  const unsigned long long before = now_ms();
   const String8 stamp = MakeTimestamp();
-  const unsigned long long after = (static_cast<unsigned long long>(std::time(nullptr)) + 1) * 1000;
+  const unsigned long long after = now_ms() + 1;
   ASSERT_EQ(stamp.Length(), 13u);
   EXPECT_NE(stamp.CStr()[0], '0');
   for (size_t i = 0; i < stamp.Length(); ++i) EXPECT_TRUE(std::isdigit(stamp.CStr()[i]));
