@@ -128,8 +128,9 @@ class ServicesTest(unittest.TestCase):
         self.assertIsNone(r.getheader("Content-Length"))
         self.assertEqual(len(r.read()), 1 << 20)
         control("/mode?service=package&variant=cut-short", b"")
-        r = https_get("/packages/release.zip")
+        r = https_get("/packages/release.zip", headers={"Range": "bytes=1000-"})
         self.assertEqual(r.getheader("Content-Length"), str(1 << 20))
+        self.assertIsNotNone(r.getheader("ETag"))
         with self.assertRaises(http.client.IncompleteRead):
             r.read()
         r = https_get("/packages/missing.zip?variant=ok")
