@@ -100,11 +100,10 @@ bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std:
   CWinHttpClient client;
   RequestTarget target = DirectTarget(client, url);
   bool received = false;
-  for (int made = 0;;) {
+  for (int made = 1;; ++made) {
     const uint64_t before = resume.kept;
     received = client.GetToFile(target.host, target.pathAndQuery, target.headers, package_path, progress, observe,
                                 &resume);
-    ++made;
     if (received) break;
     const NextDownloadAttempt next = PlanNextDownloadAttempt(made, before, resume.kept);
     if (!next.go) break;
