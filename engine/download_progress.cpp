@@ -47,7 +47,8 @@ bool NextDownloadReport(uint32_t received, uint32_t total, const DownloadShown& 
     // Without a size there is no share to show; the received amount is renewed once per
     // megabyte so that a long body does not flood the window's queue.
     const int64_t megabytes = received / 1048576u;
-    if (megabytes == *shown.last_unsized_megabytes) return false;
+    // An attempt that starts the file over shows nothing until it passes what was shown.
+    if (megabytes <= *shown.last_unsized_megabytes) return false;
     *shown.last_unsized_megabytes = megabytes;
     report->has_progress = false;
     report->progress = 0;
@@ -55,7 +56,8 @@ bool NextDownloadReport(uint32_t received, uint32_t total, const DownloadShown& 
     return true;
   }
   const int32_t value = DownloadProgressValue(received, total);
-  if (value == *shown.last_progress) return false;
+  // The page never runs backwards, not even when an attempt starts the file over.
+  if (value <= *shown.last_progress) return false;
   *shown.last_progress = value;
   report->has_progress = true;
   report->progress = value;

@@ -14,7 +14,7 @@ int32_t DownloadProgressValue(uint32_t received, uint32_t total);
 // and two decimals; without a known total (0) only the received amount: "...(已下载：R MB)".
 WString DownloadStatusText(uint32_t received, uint32_t total);
 
-// What the window has been told last; lives as long as the installation, across both attempts.
+// What the window has been told last; lives as long as the installation, across all attempts.
 struct DownloadShown {
   int32_t* last_progress;             // the last posted progress value
   int64_t* last_unsized_megabytes;    // whole megabytes last reported for a body of unknown size
@@ -26,8 +26,7 @@ struct DownloadReport {
   WString status;
 };
 
-// False when the call changes nothing the user sees: the progress value is the one posted
-// last, or, without a known total, the received amount has not reached another whole
-// megabyte. Otherwise fills `report` and records it in `shown`.
+// False when the call would show nothing new: the progress value is not above the one posted
+// last, or, without a known total, the received amount has not passed another whole megabyte. Otherwise fills `report` and records it in `shown`.
 bool NextDownloadReport(uint32_t received, uint32_t total, const DownloadShown& shown,
                         DownloadReport* report);

@@ -95,14 +95,35 @@ TEST_F(DownloadReportTest, UnchangedValueProducesNothing) {
   EXPECT_EQ(last_progress_, 101);
 }
 
-TEST_F(DownloadReportTest, SecondAttemptPostsNothingUntilTheValueDiffersFromTheLastPosted) {
+TEST_F(DownloadReportTest, AnAttemptThatStartsOverPostsNothingUntilItPassesTheLastValue) {
   FeedBody(kMiB, 2 * kMiB, 4096);  // first attempt breaks off at half the body
   ASSERT_EQ(last_progress_, 449);
   reports_.clear();
-  FeedBody(2 * kMiB, 2 * kMiB, 4096);  // the retry starts from the beginning
+  FeedBody(2 * kMiB, 2 * kMiB, 4096);  // the server sends the whole file again
   ASSERT_FALSE(reports_.empty());
-  EXPECT_EQ(reports_.front().progress, 101);
+  // The first report is of the first chunk past the half.
+  EXPECT_EQ(reports_.front().progress, DownloadProgressValue(kMiB + 4096, 2 * kMiB));
+  EXPECT_EQ(reports_.front().status, DownloadStatusText(kMiB + 4096, 2 * kMiB));
   EXPECT_EQ(reports_.back().progress, 799);
+}
+
+TEST_F(DownloadReportTest, AResumedAttemptGoesOnFromTheValueShown) {
+  FeedBody(kMiB, 2 * kMiB, 4096);
+  reports_.clear();
+  // The rest, announced as the whole amounts: kept bytes plus those of the new reply.
+  for (uint32_t received = kMiB + 4096; received <= 2 * kMiB; received += 4096) Feed(received, 2 * kMiB);
+  ASSERT_FALSE(reports_.empty());
+  EXPECT_EQ(reports_.front().progress, DownloadProgressValue(kMiB + 4096, 2 * kMiB));
+  for (size_t i = 1; i < reports_.size(); ++i) EXPECT_GT(reports_[i].progress, reports_[i - 1].progress);
+  EXPECT_EQ(reports_.back().progress, 799);
+}
+
+TEST_F(DownloadReportTest, WithoutATotalAnAttemptThatStartsOverShowsNoSmallerAmount) {
+  FeedBody(2 * kMiB + 100, 0, 4096);
+  reports_.clear();
+  FeedBody(3 * kMiB + 100, 0, 4096);
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(reports_.front().status, U16("正在下载，请稍候...(已下载：3.00 MB)"));
 }
 
 TEST_F(DownloadReportTest, WithoutATotalReportsTheAmountOncePerMegabyteAndNoProgress) {

@@ -5,6 +5,7 @@
 #include "common/setup_log.h"
 #include "common/system_failure.h"
 #include "common/text_convert.h"
+#include "engine/download_attempts.h"
 #include "engine/http_dns_retry.h"
 #include "httpport/client/http_port.h"
 #include "httpport/client/winhttp_client.h"
@@ -88,19 +89,29 @@ bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std:
                                                         int32_t error) {
     ReportDownloadProgress(observer, shown, status, received, total, error);
   };
-  // Each attempt starts the file afresh, and so its digest.
+  // The digest covers the whole file: a continued attempt adds to it, one that starts the
+  // file over starts it over too.
   Md5 md5;
   const BodyObserver observe = [&md5](const char* data, uint32_t size) { md5.Update(data, size); };
+  FileResume resume;
+  resume.startOver = [&md5] { md5 = Md5(); };
   // Keeps the socket layer up for the resolver's lookups.
   CHttpPort socket_layer;
   CWinHttpClient client;
-  const RequestTarget direct = DirectTarget(client, url);
-  bool received = client.GetToFile(direct.host, direct.pathAndQuery, direct.headers, package_path, progress, observe);
-  if (!received) {
-    md5 = Md5();
-    const RequestTarget resolved = ResolvedTarget(client, url);
-    received = client.GetToFile(resolved.host, resolved.pathAndQuery, resolved.headers, package_path, progress,
-                                observe);
+  RequestTarget target = DirectTarget(client, url);
+  bool received = false;
+  for (int made = 1;; ++made) {
+    const uint64_t before = resume.kept;
+    received = client.GetToFile(target.host, target.pathAndQuery, target.headers, package_path, progress, observe,
+                                &resume);
+    if (received) break;
+    const NextDownloadAttempt next = PlanNextDownloadAttempt(made, before, resume.kept);
+    if (!next.go) break;
+    SetupLog(L"Download: attempt %d ended with %llu bytes in the file; another follows", made,
+             static_cast<unsigned long long>(resume.kept));
+    if (next.pause_ms != 0) Sleep(next.pause_ms);
+    // The host by name failed once; the rest go to an address from HTTP DNS.
+    if (made == 1) target = ResolvedTarget(client, url);
   }
   if (received) *digest = md5.Finish();
   return received;

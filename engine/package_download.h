@@ -12,9 +12,11 @@
 #include "identity/md5.h"
 
 // `url` and `package_path` are in the ANSI code page. Streams the body into the file,
-// reporting through ReportDownloadProgress, and retries once through an HTTP DNS address.
-// True when a body was received into the file; `digest` is then the MD5 of the bytes that
-// arrived, by which the extraction knows the package again. A failure is reported by the caller.
+// reporting through ReportDownloadProgress; retries once through an HTTP DNS address, and
+// more often while the retries keep bringing the file on (download_attempts.h), each retry
+// asking only for the rest of a broken body. True when the whole body is in the file;
+// `digest` is then the MD5 of the whole file, by which the extraction knows the package
+// again. A failure is reported by the caller.
 bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
                      std::string package_path, Md5Digest* digest);
 

@@ -5,12 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/testing/scoped_temp_dir.h"
 #include "common/testing/zip_writer.h"
+#include "common/text_convert.h"
+#include "engine/testing/report_lines.h"
+#include "tools/services/service_control.h"
 
 namespace {
 
@@ -149,5 +155,127 @@ TEST_F(PackagePlaceTest, WhileHeldThePlaceCannotBeSwapped) {
   EXPECT_EQ(ReadFileBytes(package_), "the body");
   EXPECT_EQ(ReadFileBytes(planted), "planted");
 }
+
+// Downloads from the local services, whose package body breaks once on the way (break-once).
+
+constexpr size_t kMiB = 1048576;
+
+std::string PatternBytes(size_t size, uint32_t seed) {
+  std::string bytes(size, '\0');
+  for (char& byte : bytes) {
+    seed = seed * 1103515245u + 12345u;
+    byte = static_cast<char>(seed >> 16);
+  }
+  return bytes;
+}
+
+Md5Digest DigestOf(const std::string& bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  return md5.Finish();
+}
+
+enum class Ending { kThePackage, kTheOtherFile, kTheKeptBytes };
+
+struct ResumeCase {
+  const char* name;
+  const char* options;  // of the break-once mode, after "after=N"
+  bool succeeds;
+  Ending file;
+};
+
+class ResumedDownloadTest : public testing::TestWithParam<ResumeCase> {
+ protected:
+  // The setup log, which tells why an attempt ended, goes to a folder of this test's own.
+  static void SetUpTestSuite() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const std::wstring log_dir = std::wstring(temp) + L"package_download_test\\";
+    CreateDirectoryW(log_dir.c_str(), nullptr);
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, log_dir.c_str());
+    OpenSetupLog();
+    log_path_ = log_dir + L"BokrinSetup.log";
+  }
+
+  static std::wstring log_path_;
+  void SetUp() override {
+    ASSERT_FALSE(temp_.path().empty());
+    ASSERT_TRUE(services::Reset());
+    ASSERT_TRUE(WriteFileBytes(services::StateDir() + "\\packages\\resumed.zip", package_));
+    ASSERT_TRUE(WriteFileBytes(services::StateDir() + "\\packages\\changed.zip", changed_));
+  }
+
+  ScopedTempDir temp_;
+  const std::string package_ = PatternBytes(3 * kMiB, 1);
+  const std::string changed_ = PatternBytes(2 * kMiB + 1000, 2);
+};
+
+std::wstring ResumedDownloadTest::log_path_;
+
+TEST_P(ResumedDownloadTest, TheSecondAttemptAsksForTheRestAndTheFileEndsWhole) {
+  const ResumeCase& c = GetParam();
+  const size_t break_after = package_.size() * 6 / 10;
+  ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=break-once&after=" +
+                                            std::to_string(break_after) + c.options));
+
+  const std::wstring path = temp_.path() + L"BokrinInstallZip\\Bokrin.zip";
+  RecordingObserver observer;
+  int32_t last_progress = 0;
+  int64_t last_unsized_megabytes = -1;
+  Md5Digest digest = {};
+  const bool received = DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
+                                        "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, path), &digest);
+  ASSERT_EQ(received, c.succeeds) << ReadFileBytes(log_path_);
+
+  // The retry went through HTTP DNS, asking for the rest of what the first attempt kept.
+  const std::string request = services::LastRequest("package");
+  const size_t range = request.find("Range: bytes=");
+  ASSERT_NE(range, std::string::npos) << request;
+  const size_t kept = std::strtoull(request.c_str() + range + 13, nullptr, 10);
+  EXPECT_GT(kept, 0u) << request;
+  EXPECT_LE(kept, break_after) << request;
+  EXPECT_NE(request.find("If-Range: \""), std::string::npos) << request;
+  EXPECT_NE(request.find("Host: localhost"), std::string::npos) << request;
+  EXPECT_EQ(request.find("GET /packages/resumed.zip"), 0u) << request;
+
+  const std::string file = ReadFileBytes(path);
+  switch (c.file) {
+    case Ending::kThePackage:
+      EXPECT_TRUE(file == package_) << file.size() << " bytes";
+      // The rest only, not the whole file again.
+      EXPECT_LE(services::PackageBytesServed(), static_cast<long long>(package_.size() * 11 / 10));
+      break;
+    case Ending::kTheOtherFile:
+      EXPECT_TRUE(file == changed_) << file.size() << " bytes";
+      break;
+    case Ending::kTheKeptBytes:
+      EXPECT_TRUE(file == package_.substr(0, kept)) << file.size() << " bytes";
+      break;
+  }
+  if (c.succeeds) EXPECT_TRUE(digest == DigestOf(file));
+
+  // The page never runs backwards, whatever the second reply was.
+  std::vector<long> values;
+  for (const std::wstring& line : observer.lines()) {
+    if (line.compare(0, 9, L"PROGRESS ") == 0) values.push_back(std::wcstol(line.c_str() + 9, nullptr, 10));
+  }
+  ASSERT_FALSE(values.empty());
+  for (size_t i = 1; i < values.size(); ++i) EXPECT_GT(values[i], values[i - 1]) << i;
+  if (c.succeeds) {
+    EXPECT_EQ(values.back(), 799);
+    const std::wstring total = file.size() == package_.size() ? L"3.00" : L"2.00";
+    EXPECT_EQ(observer.lines().back(), L"STATUS 正在下载，请稍候...(已下载：" + total + L" MB 共：" + total + L" MB)");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Breaks, ResumedDownloadTest,
+    testing::Values(ResumeCase{"ContinuedWithTheRest", "", true, Ending::kThePackage},
+                    // The If-Range no longer holds: the server sends the new file, which replaces
+                    // the kept bytes.
+                    ResumeCase{"ChangedFileStartsOver", "&then=changed.zip", true, Ending::kTheOtherFile},
+                    // A 206 that does not go on at the kept end fails its attempt; nothing is appended.
+                    ResumeCase{"WrongContentRangeFails", "&range=wrong", false, Ending::kTheKeptBytes}),
+    [](const testing::TestParamInfo<ResumeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

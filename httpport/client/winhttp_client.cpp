@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <io.h>
 #include <memory>
 #include <new>
 
@@ -14,6 +15,7 @@
 #include "common/scoped_handle.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
+#include "httpport/client/content_range.h"
 #include "httpport/client/host_header.h"
 #include "httpport/client/network_limits.h"
 
@@ -65,6 +67,79 @@ bool QueryContentLength(HINTERNET request, uint32_t* value) {
   }
   *value = static_cast<uint32_t>(_wtoi(text));
   return true;
+}
+
+// A header's text; false when the reply has none.
+bool QueryHeaderText(HINTERNET request, DWORD query, WString* value) {
+  DWORD size = 0;
+  WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                      WINHTTP_NO_HEADER_INDEX);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return false;
+  std::wstring text(size / sizeof(wchar_t), L'\0');
+  if (!WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, &text[0], &size,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return false;
+  }
+  text.resize(size / sizeof(wchar_t));
+  *value = text;
+  return true;
+}
+
+uint32_t QueryStatusCode(HINTERNET request) {
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+                      &status, &size, WINHTTP_NO_HEADER_INDEX);
+  return status;
+}
+
+// What identifies the file a 200 reply carries, for a later request of its rest: the ETag,
+// else Last-Modified; empty for any other reply, whose bytes cannot be continued.
+WString ReplyValidator(HINTERNET request, uint32_t status) {
+  WString validator;
+  if (status == 200 && !QueryHeaderText(request, WINHTTP_QUERY_ETAG, &validator)) {
+    QueryHeaderText(request, WINHTTP_QUERY_LAST_MODIFIED, &validator);
+  }
+  return validator;
+}
+
+// Cuts the file to `size` bytes and writes on from there.
+bool PlaceFileEnd(FILE* file, uint64_t size) {
+  return std::fflush(file) == 0 && _chsize_s(_fileno(file), static_cast<long long>(size)) == 0 &&
+         _fseeki64(file, static_cast<long long>(size), SEEK_SET) == 0;
+}
+
+// Settles where the body of a file reply goes before its first byte: after the kept bytes
+// when the reply continues them, at the start when it is the whole file. Sets `base` to the
+// bytes that stay in front of the body. False when the reply is of no use.
+bool PlaceFileBody(HINTERNET request, ResponseSink* sink, bool has_length, uint32_t length, uint32_t* base) {
+  FileResume* resume = sink->resume;
+  FILE* file = static_cast<FILE*>(sink->target);
+  *base = 0;
+  const uint32_t status = QueryStatusCode(request);
+  if (resume->kept == 0) {
+    resume->validator = ReplyValidator(request, status);
+    return true;
+  }
+  WString content_range;
+  QueryHeaderText(request, WINHTTP_QUERY_CONTENT_RANGE, &content_range);
+  std::string range_text;
+  for (const wchar_t c : content_range) range_text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  switch (JudgeRangeReply(status, range_text, has_length, length, resume->kept)) {
+    case RangeReply::kAppend:
+      *base = static_cast<uint32_t>(resume->kept);
+      return PlaceFileEnd(file, resume->kept);
+    case RangeReply::kStartOver:
+      SetupLog(L"HTTPS: the server sent the whole file again; it starts over");
+      resume->validator = ReplyValidator(request, status);
+      if (resume->startOver) resume->startOver();
+      return PlaceFileEnd(file, 0);
+    case RangeReply::kFail:
+      break;
+  }
+  SetupLog(L"HTTPS: a reply %lu (\"%ls\") does not continue the file after %llu bytes",
+           static_cast<unsigned long>(status), content_range.c_str(), static_cast<unsigned long long>(resume->kept));
+  return false;
 }
 
 // The time-outs last given to a request, so that they are given again only when they change:
@@ -167,7 +242,11 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
                  const NetworkLimits& limits, TransferWatch* watch, RequestTimeouts* timeouts) {
   uint32_t total = 0;
   const bool has_length = QueryContentLength(request, &total);
-  if (has_length && sink->kind == ResponseSink::kFile) sink->length = total;
+  // Bytes of the file in front of this body; progress counts the whole file.
+  uint32_t base = 0;
+  if (sink->resume != nullptr && !PlaceFileBody(request, sink, has_length, total, &base)) return false;
+  const uint32_t whole_total = has_length ? base + total : 0;
+  if (has_length && sink->kind == ResponseSink::kFile) sink->length = whole_total;
   if (has_length && sink->kind == ResponseSink::kMemory && total > kMemoryReplyCap) {
     SetupLog(L"HTTPS: a reply of %lu bytes is refused", static_cast<unsigned long>(total));
     return false;
@@ -189,7 +268,7 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
     if (available == 0) break;
     if (available > kChunkSize) available = kChunkSize;
     announced += available;
-    if (progress) progress(0, announced, total, 0);
+    if (progress) progress(0, base + announced, whole_total, 0);
     DWORD read = 0;
     if (!WinHttpReadData(request, buffer.get(), available, &read)) {
       LogSystemFailure(L"HTTPS", LastError(), L"reading the body failed");
@@ -222,7 +301,7 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
              static_cast<unsigned long>(total));
     return false;
   }
-  if (sink->kind == ResponseSink::kFile && sink->length == 0) sink->length = received;
+  if (sink->kind == ResponseSink::kFile && sink->length == 0) sink->length = base + received;
   return true;
 }
 
@@ -343,16 +422,34 @@ bool CWinHttpClient::GetToMemory(WString host, WString pathAndQuery, HeaderList 
 
 bool CWinHttpClient::GetToFile(WString host, WString pathAndQuery, HeaderList headers,
                                std::string filePath, ProgressCallback progress,
-                               BodyObserver observe) {
-  std::unique_ptr<FILE, FileCloser> file(std::fopen(filePath.c_str(), "wb+"));
+                               BodyObserver observe, FileResume* resume) {
+  const bool continuing = resume != nullptr && resume->kept != 0 && !resume->validator.empty();
+  if (resume != nullptr && resume->kept != 0 && !continuing) {
+    // Nothing tells whether the server still has the same file: its bytes cannot be trusted.
+    resume->kept = 0;
+    if (resume->startOver) resume->startOver();
+  }
+  std::unique_ptr<FILE, FileCloser> file(std::fopen(filePath.c_str(), continuing ? "rb+" : "wb+"));
   if (!file) return false;
   // One WriteFile per 4 KiB chunk is slow, under Wine above all; the stream gathers them. The
   // run-time library owns the buffer and frees it at fclose; should it fail, the default serves.
   std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
   ResponseSink sink = {ResponseSink::kFile, 0, file.get(), &observe};
+  sink.resume = resume;
+  if (continuing) {
+    headers.push_back(L"Range: bytes=" + std::to_wstring(resume->kept) + L"-");
+    headers.push_back(L"If-Range: " + resume->validator);
+  }
   RequestBounds bounds;
   bounds.stallRule = true;
-  return Request(host, pathAndQuery, headers, &sink, progress, bounds);
+  const bool ok = Request(host, pathAndQuery, headers, &sink, progress, bounds);
+  if (resume != nullptr) {
+    // What is in the file now, whatever broke: the next attempt continues after it.
+    std::fflush(file.get());
+    const long long end = _fseeki64(file.get(), 0, SEEK_END) == 0 ? _ftelli64(file.get()) : 0;
+    resume->kept = end > 0 ? static_cast<uint64_t>(end) : 0;
+  }
+  return ok;
 }
 
 bool CWinHttpClient::SplitUrl(WString url, WString* host, WString* pathAndQuery) {

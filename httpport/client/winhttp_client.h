@@ -16,6 +16,20 @@
 // Sees the body bytes that were written to a file, in order (for a digest kept on the way).
 using BodyObserver = std::function<void(const char* data, uint32_t size)>;
 
+// Lets a file download go on where a broken one stopped.
+struct FileResume {
+  // In: bytes of an earlier attempt at the start of the file; with a validator the request
+  // asks only for the rest ("Range" with "If-Range"), without one the file starts over. Out:
+  // the bytes in the file when the attempt has ended, whether it succeeded or not.
+  uint64_t kept = 0;
+  // In and out: the ETag, or else the Last-Modified value, of the 200 reply whose bytes are
+  // kept; empty when that reply had neither.
+  WString validator;
+  // Called when the file starts over (the server sent the whole file, or nothing kept can be
+  // continued), before the first byte of the new body is written.
+  std::function<void()> startOver;
+};
+
 // Where a response body goes.
 struct ResponseSink {
   enum Kind : int32_t { kMemory = 1, kFile = 2 };
@@ -31,6 +45,8 @@ struct ResponseSink {
   const BodyObserver* observer = nullptr;
   // Memory: bytes allocated for the buffer; it grows geometrically up to kMemoryReplyCap.
   uint32_t capacity = 0;
+  // File only, may be null: the request asked for the rest after `resume->kept` bytes.
+  FileResume* resume = nullptr;
 };
 
 // A service reply held in memory is a small JSON record; anything larger is refused.
@@ -72,11 +88,15 @@ class CWinHttpClient {
   bool GetToMemory(WString host, WString pathAndQuery, HeaderList headers, uint32_t* length,
                    char** data, uint64_t deadline = 0);
 
-  // filePath is in the ANSI code page. The file is created or truncated; when it cannot be
-  // opened nothing is sent and the callback is not called. `observe`, when given, sees every
-  // byte that goes into the file. The transfer fails when it stalls (NetworkLimits).
+  // filePath is in the ANSI code page. The file is created or truncated, unless `resume`
+  // continues it: a 206 that goes on exactly after the kept bytes is appended, a 200 starts
+  // the file over, any other reply fails the request and leaves the kept bytes alone. When the
+  // file cannot be opened nothing is sent and the callback is not called. `observe`, when
+  // given, sees every byte that goes into the file; progress counts the whole file, kept
+  // bytes included. The transfer fails when it stalls (NetworkLimits).
   bool GetToFile(WString host, WString pathAndQuery, HeaderList headers, std::string filePath,
-                 ProgressCallback progress, BodyObserver observe = BodyObserver());
+                 ProgressCallback progress, BodyObserver observe = BodyObserver(),
+                 FileResume* resume = nullptr);
 
   // Appends the URL's host name and its path with the query to the two outputs.
   bool SplitUrl(WString url, WString* host, WString* pathAndQuery);

@@ -44,6 +44,12 @@ std::string ReadFile(const char* path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+bool WriteTextFile(const char* path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out);
+}
+
 struct Recorder {
   std::vector<Call> calls;
   ProgressCallback Callback() {
@@ -175,6 +181,58 @@ TEST_F(WinHttpClientTest, GetToFileShowsTheObserverEveryByteOfTheFile) {
     EXPECT_EQ(seen, ReadFile(kDownloadPath));
     EXPECT_EQ(seen, Body(kPackage));
   }
+}
+
+// A body broken after 1 MiB, continued: the rest is appended after the kept bytes, and the
+// progress counts the whole file from where the first attempt stopped.
+TEST_F(WinHttpClientTest, AContinuedFileGetsOnlyTheRestAndCountsTheWhole) {
+  ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=break-once&after=1048576"));
+  const WString path = L"/packages/" + WString(kPackage.name, kPackage.name + std::strlen(kPackage.name));
+  std::string seen;
+  const BodyObserver observe = [&seen](const char* data, uint32_t size) { seen.append(data, size); };
+  int starts_over = 0;
+  FileResume resume;
+  resume.startOver = [&starts_over] { ++starts_over; };
+  ASSERT_FALSE(client_.GetToFile(L"localhost", path, {}, kDownloadPath, nullptr, observe, &resume));
+  const uint64_t kept = resume.kept;
+  ASSERT_GT(kept, 0u);
+  ASSERT_LE(kept, 1048576u);
+  EXPECT_EQ(ReadFile(kDownloadPath), Body(kPackage).substr(0, kept));
+  ASSERT_FALSE(resume.validator.empty());
+
+  Recorder recorder;
+  ASSERT_TRUE(client_.GetToFile(L"localhost", path, {}, kDownloadPath, recorder.Callback(), observe, &resume));
+  const std::string request = services::LastRequest("package");
+  EXPECT_NE(request.find("Range: bytes=" + std::to_string(kept) + "-\r\n"), std::string::npos) << request;
+  EXPECT_EQ(starts_over, 0);
+  EXPECT_EQ(ReadFile(kDownloadPath), Body(kPackage));
+  EXPECT_EQ(seen, Body(kPackage));
+  EXPECT_EQ(resume.kept, kPackage.size);
+  ASSERT_FALSE(recorder.calls.empty());
+  uint64_t previous = kept;
+  for (const Call& call : recorder.calls) {
+    EXPECT_GT(std::get<1>(call), previous);
+    EXPECT_LE(std::get<1>(call) - previous, 4096u);
+    EXPECT_EQ(std::get<2>(call), kPackage.size);
+    previous = std::get<1>(call);
+  }
+  EXPECT_EQ(previous, kPackage.size);
+}
+
+// Kept bytes of a file the server no longer has: the 200 reply replaces them.
+TEST_F(WinHttpClientTest, AContinuedFileThatChangedStartsOver) {
+  ASSERT_TRUE(WriteTextFile(kDownloadPath, "kept bytes of another file"));
+  int starts_over = 0;
+  FileResume resume;
+  resume.kept = 10;
+  resume.validator = L"\"another file\"";
+  resume.startOver = [&starts_over] { ++starts_over; };
+  ASSERT_TRUE(client_.GetToFile(L"localhost", PackagePath("ok"), {}, kDownloadPath, nullptr, BodyObserver(), &resume));
+  EXPECT_EQ(starts_over, 1);
+  EXPECT_EQ(ReadFile(kDownloadPath), Body(kPackage));
+  EXPECT_EQ(resume.kept, kPackage.size);
+  EXPECT_FALSE(resume.validator.empty());
+  EXPECT_NE(resume.validator, L"\"another file\"");
 }
 
 TEST_F(WinHttpClientTest, FileSinkLengthIsContentLengthOrBytesReceived) {

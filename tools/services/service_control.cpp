@@ -110,13 +110,22 @@ std::string LastRequest(const std::string& service) {
 
 bool Reset() { return Control("POST", "/reset"); }
 
-int HttpsConnections() {
+namespace {
+
+// One number of /stats, by its key; -1 when it cannot be read.
+long long StatsNumber(const std::string& name) {
   std::string stats;
   if (!Control("GET", "/stats", std::string(), &stats)) return -1;
-  const std::string key = "\"https\": ";
+  const std::string key = "\"" + name + "\": ";
   const size_t at = stats.find(key);
-  return at == std::string::npos ? -1 : std::atoi(stats.c_str() + at + key.size());
+  return at == std::string::npos ? -1 : std::atoll(stats.c_str() + at + key.size());
 }
+
+}  // namespace
+
+int HttpsConnections() { return static_cast<int>(StatsNumber("https")); }
+
+long long PackageBytesServed() { return StatsNumber("package_bytes"); }
 
 std::string StateDir() {
   std::string dir;

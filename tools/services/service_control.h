@@ -30,6 +30,10 @@ bool Reset();
 // the last Reset; -1 when the control endpoint cannot be reached.
 int HttpsConnections();
 
+// Package body bytes the HTTPS server sent since the last Reset; -1 when the control
+// endpoint cannot be reached.
+long long PackageBytesServed();
+
 // The services' state directory (under Windows as Wine shows it: "Z:\\..."); packages
 // below it in "packages" are served at https://<any host>/packages/<name>.
 std::string StateDir();

@@ -44,12 +44,12 @@ def control(path, body=None):
         return r.read()
 
 
-def https_get(target, host="localhost"):
+def https_get(target, host="localhost", headers=None):
     ctx = ssl.create_default_context()
     ctx.check_hostname = False
     ctx.verify_mode = ssl.CERT_NONE
     conn = http.client.HTTPSConnection("127.0.0.1", 443, context=ctx, timeout=10)
-    conn.request("GET", target, headers={"Host": host})
+    conn.request("GET", target, headers=dict({"Host": host}, **(headers or {})))
     return conn.getresponse()
 
 
@@ -128,13 +128,63 @@ class ServicesTest(unittest.TestCase):
         self.assertIsNone(r.getheader("Content-Length"))
         self.assertEqual(len(r.read()), 1 << 20)
         control("/mode?service=package&variant=cut-short", b"")
-        r = https_get("/packages/release.zip")
+        r = https_get("/packages/release.zip", headers={"Range": "bytes=1000-"})
         self.assertEqual(r.getheader("Content-Length"), str(1 << 20))
+        self.assertIsNotNone(r.getheader("ETag"))
         with self.assertRaises(http.client.IncompleteRead):
             r.read()
         r = https_get("/packages/missing.zip?variant=ok")
         self.assertEqual(r.status, 404)
         self.assertIn(b"404", r.read())
+
+    def assertBreaks(self):
+        r = https_get("/packages/release.zip")
+        self.assertEqual(r.getheader("Content-Length"), str(1 << 20))
+        with self.assertRaises((http.client.IncompleteRead, ConnectionError)):
+            r.read()
+
+    def test_package_ranges_and_one_break(self):
+        whole = bytes(range(256)) * 4096
+        first = https_get("/packages/release.zip")
+        tag = first.getheader("ETag")
+        modified = first.getheader("Last-Modified")
+        self.assertTrue(tag and modified)
+        self.assertEqual(first.read(), whole)
+        cases = [({"Range": "bytes=1000-", "If-Range": tag}, 206, "bytes 1000-1048575/1048576"),
+                 ({"Range": "bytes=1000-", "If-Range": modified}, 206, "bytes 1000-1048575/1048576"),
+                 ({"Range": "bytes=1000-"}, 206, "bytes 1000-1048575/1048576"),
+                 ({"Range": "bytes=1000-", "If-Range": '"another"'}, 200, None)]
+        for headers, status, content_range in cases:
+            with self.subTest(headers):
+                r = https_get("/packages/release.zip", headers=headers)
+                self.assertEqual(r.status, status)
+                self.assertEqual(r.getheader("Content-Range"), content_range)
+                self.assertEqual(r.read(), whole[1000:] if status == 206 else whole)
+
+        control("/reset", b"")
+        control("/mode?service=package&variant=break-once&after=600000", b"")
+        self.assertBreaks()
+        r = https_get("/packages/release.zip", headers={"Range": "bytes=600000-", "If-Range": tag})
+        self.assertEqual(r.status, 206)
+        self.assertEqual(r.read(), whole[600000:])
+        stats = json.loads(control("/stats"))
+        self.assertEqual(stats["package_bytes"], 1 << 20)
+
+        # A lying server states a range one byte later than the one it sends.
+        control("/mode?service=package&variant=break-once&after=10&range=wrong", b"")
+        self.assertBreaks()
+        r = https_get("/packages/release.zip", headers={"Range": "bytes=10-", "If-Range": tag})
+        self.assertEqual(r.getheader("Content-Range"), "bytes 11-1048575/1048576")
+        self.assertEqual(r.read(), whole[10:])
+
+        # After the break the file is another: the old tag no longer holds.
+        other = os.path.join(self.state, "packages", "other.zip")
+        with open(other, "wb") as f:
+            f.write(b"other" * 1000)
+        control("/mode?service=package&variant=break-once&after=10&then=other.zip", b"")
+        self.assertBreaks()
+        r = https_get("/packages/release.zip", headers={"Range": "bytes=10-", "If-Range": tag})
+        self.assertEqual((r.status, r.read()), (200, b"other" * 1000))
 
     def test_certificates_chain_to_the_test_root_as_chosen(self):
         """What a client that trusts only the test root makes of each certificate."""
