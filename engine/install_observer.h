@@ -22,7 +22,8 @@ class InstallObserver {
   virtual void OnNarrowStatus(const std::string& text) = 0;
   // On the installing page's progress scale, 0 to kProgressScale (common/progress_scale.h).
   virtual void OnProgress(int32_t value) = 0;
-  // `text` lives as long as the process.
+  // `text` lives as long as the process; one made at run time is kept by KeepForProcess
+  // (held_file_text.h).
   virtual void OnError(ErrorMode mode, const wchar_t* text) = 0;
   virtual void OnFinished() = 0;
 };

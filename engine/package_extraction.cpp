@@ -14,6 +14,8 @@
 #include "common/text_convert.h"
 #include "engine/archive_reader.h"
 #include "engine/entry_names.h"
+#include "engine/file_holders.h"
+#include "engine/held_file_text.h"
 #include "engine/progress_milestones.h"
 
 namespace {
@@ -38,6 +40,12 @@ void ReportUnreadablePackage(InstallObserver& observer) {
 void ReportUnwritableFile(InstallObserver& observer, const std::wstring& target) {
   observer.OnNarrowStatus(WideToCodePage(CP_ACP, target) + WideToCodePage(kStatusCodePage, kReplaceFailedStatus));
   observer.OnError(ErrorMode::kQuit, kReplaceFailedError);
+}
+
+// Another program keeps the file open. The user is told which file and, when the system knows
+// it, which program, and starts again once it is closed.
+void ReportHeldFile(InstallObserver& observer, const std::wstring& entry_name, const std::wstring& target) {
+  observer.OnError(ErrorMode::kBackToStart, KeepForProcess(HeldFileErrorText(entry_name, ProgramsHoldingFile(target))));
 }
 
 std::wstring ToWide(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
@@ -128,6 +136,25 @@ bool FitsOnVolume(const std::wstring& install_dir, uint64_t declared_bytes) {
   return false;
 }
 
+// A file that another program holds is often let go of within moments (a scanner, an indexer,
+// a client on its way out), so it is tried again for about this long before the user is asked.
+constexpr ULONGLONG kHeldFileWaitMs = 2000;
+constexpr DWORD kHeldFileRetryStepMs = 100;
+
+bool IsHeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// ExtractEntry, tried again while another program holds the target, for kHeldFileWaitMs at
+// most. `error` receives the Win32 error of the last attempt.
+int ExtractEntryOnceReleased(ArchiveHandle archive, int32_t number, const std::wstring& target, DWORD* error) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const int result = ExtractEntry(archive, number, target);
+    *error = result == 0 ? ERROR_SUCCESS : GetLastError();
+    if (result == 0 || !IsHeldByAnotherProgram(*error) || GetTickCount64() - start >= kHeldFileWaitMs) return result;
+    Sleep(kHeldFileRetryStepMs);
+  }
+}
+
 bool IsDamagedEntry(int result) {
   return result == kArchiveDataError || result == kArchiveEntryUnreadable || result == kArchiveNoSuchEntry;
 }
@@ -190,11 +217,15 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
       return false;
     }
     const std::wstring target = directory + entry.name;
-    result = ExtractEntry(archive.Get(), number, target);
+    DWORD error = ERROR_SUCCESS;
+    result = ExtractEntryOnceReleased(archive.Get(), number, target, &error);
     if (result != 0) {
-      LogSystemFailure(L"Extraction", LastError(), L"%ls failed, zip error %d", target.c_str(), result);
+      LogSystemFailure(L"Extraction", SystemCode::Win32Error(error), L"%ls failed, zip error %d", target.c_str(),
+                       result);
       if (IsDamagedEntry(result)) {
         ReportUnreadablePackage(observer);
+      } else if (IsHeldByAnotherProgram(error)) {
+        ReportHeldFile(observer, entry.name, target);
       } else {
         ReportUnwritableFile(observer, target);
       }

@@ -168,8 +168,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         self.assertEqual(e2e.without_download(lines),
                          e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
                          ["PROGRESS 801", "PROGRESS 802",
-                          "STATUS %s文件替换失败，请退出Bokrin阅读客户端后再试！" % held,
-                          "ERROR 4 请退出“Bokrin阅读”后重新安装"])
+                          "ERROR 2 文件被其他程序占用：readme.txt，请关闭该程序后重试！"])
 
     def test_hostile_entry_names(self):
         hostile = os.path.join(self.package_dir, "hostile.zip")
