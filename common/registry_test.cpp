@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "common/setup_log.h"
 #include "common/testing/registry_views.h"
 #include "common/testing/setup_log_reading.h"
 
@@ -128,7 +127,7 @@ TEST_F(RegistryTest, ReadsValuesUpToTheBufferAndRefusesLongerOnes) {
 // root that is no key. Each failure is a line of the setup log with the status and the
 // system's text for it.
 TEST_F(RegistryTest, FailuresAreLoggedWithTheirStatusAndTheSystemText) {
-  OpenSetupLog();
+  const std::wstring log_path = OpenOwnSetupLog(L"registry_test");
   ASSERT_TRUE(RegOpenOrCreateKey(HKEY_CURRENT_USER, path_.c_str()).IsValid());
   HKEY raw_read_only = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &raw_read_only));
@@ -147,7 +146,7 @@ TEST_F(RegistryTest, FailuresAreLoggedWithTheirStatusAndTheSystemText) {
       {L"Registry: value \"" + value_name + L"\" cannot be written", ERROR_ACCESS_DENIED},
       {L"Registry: key (another root)\\" + path_ + L" cannot be opened", ERROR_INVALID_HANDLE},
   };
-  const std::string log = ReadSharedFile(SetupLogPath());
+  const std::string log = ReadSharedFile(log_path);
   for (const Case& c : cases) {
     const std::wstring system_text = SystemMessageOf(c.status);
     ASSERT_FALSE(system_text.empty()) << c.status;

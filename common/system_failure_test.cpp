@@ -5,7 +5,6 @@
 #include <string>
 
 #include "common/scoped_handle.h"
-#include "common/setup_log.h"
 #include "common/testing/setup_log_reading.h"
 
 namespace {
@@ -64,7 +63,7 @@ TEST(ComSucceeded, IsTheResultsSuccessAndKeepsTheLastError) {
 
 // One process, one log: this is the only test here that opens it.
 TEST(LogSystemFailure, WritesWhereWhatAndTheCodeAsOneLine) {
-  OpenSetupLog();
+  const std::wstring log_path = OpenOwnSetupLog(L"system_failure_test");
   const std::wstring marker = L"run " + std::to_wstring(GetCurrentProcessId());
   SetLastError(ERROR_INVALID_DATA);
   LogSystemFailure(L"Test", LastError(), L"%ls: step %d", marker.c_str(), 1);
@@ -72,7 +71,7 @@ TEST(LogSystemFailure, WritesWhereWhatAndTheCodeAsOneLine) {
   EXPECT_FALSE(ComSucceeded(E_ACCESSDENIED, L"Test", L"%ls: step %d", marker.c_str(), 2));
   LogSystemFailure(L"Test", SystemCode::Hresult(kUnknownHresult), L"%ls: step %d", marker.c_str(), 3);
 
-  const std::string log = ReadSharedFile(SetupLogPath());
+  const std::string log = ReadSharedFile(log_path);
   for (const std::wstring& line :
        {L"Test: " + marker + L": step 1, " + DescribeSystemCode(SystemCode::Win32Error(ERROR_INVALID_DATA)),
         L"Test: " + marker + L": step 2, " + DescribeSystemCode(SystemCode::Hresult(E_ACCESSDENIED)),

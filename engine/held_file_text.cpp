@@ -1,6 +1,6 @@
 #include "engine/held_file_text.h"
 
-#include <mutex>
+#include <atomic>
 #include <set>
 
 WString HeldFileErrorText(const WString& entry_name, const std::vector<WString>& programs) {
@@ -19,8 +19,13 @@ WString HeldFileErrorText(const WString& entry_name, const std::vector<WString>&
 
 const Utf16Char* KeepForProcess(const WString& text) {
   // A set never moves its elements, so a text handed out stays where it is while others join.
-  static std::mutex lock;
+  // The engines of two installations may overlap for a moment; the shipped build's thread model
+  // has no std::mutex, and the insertion is short, so a flag guards the set.
+  static std::atomic_flag busy = ATOMIC_FLAG_INIT;
   static std::set<WString> kept;
-  const std::lock_guard<std::mutex> guard(lock);
-  return kept.insert(text).first->c_str();
+  while (busy.test_and_set(std::memory_order_acquire)) {
+  }
+  const Utf16Char* const kept_text = kept.insert(text).first->c_str();
+  busy.clear(std::memory_order_release);
+  return kept_text;
 }

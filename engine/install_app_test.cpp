@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "common/product_names.h"
-#include "common/setup_log.h"
 #include "common/testing/scoped_temp_dir.h"
+#include "common/testing/setup_log_reading.h"
 #include "common/text_convert.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
@@ -214,13 +214,7 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
   // The log goes to a folder of this test's own, so that no other installer's log is in the way;
   // it stays there after the run for a look at a failure.
   static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    const std::wstring log_dir = std::wstring(temp) + L"install_app_test\\";
-    CreateDirectoryW(log_dir.c_str(), nullptr);
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, log_dir.c_str());
-    OpenSetupLog();
-    log_path_ = log_dir + L"BokrinSetup.log";
+    log_path_ = OpenOwnSetupLog(L"install_app_test");
   }
 
   void SetUp() override {

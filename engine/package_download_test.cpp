@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/scoped_handle.h"
-#include "common/setup_log.h"
 #include "common/testing/scoped_temp_dir.h"
+#include "common/testing/setup_log_reading.h"
 #include "common/testing/zip_writer.h"
 #include "common/text_convert.h"
 #include "engine/testing/report_lines.h"
@@ -188,13 +188,7 @@ class ResumedDownloadTest : public testing::TestWithParam<ResumeCase> {
  protected:
   // The setup log, which tells why an attempt ended, goes to a folder of this test's own.
   static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    const std::wstring log_dir = std::wstring(temp) + L"package_download_test\\";
-    CreateDirectoryW(log_dir.c_str(), nullptr);
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, log_dir.c_str());
-    OpenSetupLog();
-    log_path_ = log_dir + L"BokrinSetup.log";
+    log_path_ = OpenOwnSetupLog(L"package_download_test");
   }
 
   static std::wstring log_path_;

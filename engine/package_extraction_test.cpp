@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/scoped_handle.h"
-#include "common/setup_log.h"
 #include "common/testing/scoped_temp_dir.h"
+#include "common/testing/setup_log_reading.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
 #include "common/testing/zip_writer.h"
@@ -461,10 +461,7 @@ TEST_F(PackageExtractionTest, APackageOpenForWritingElsewhereIsNotExtracted) {
 // The setup log names the refused entry, its zero byte shown, and the file that could not be
 // written with its error codes.
 TEST_F(PackageExtractionTest, TheLogNamesTheRefusedEntryAndTheFailedWrite) {
-  OpenSetupLog();
-  wchar_t temp[MAX_PATH + 1] = {};
-  ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
-  const std::wstring log = std::wstring(temp) + L"BokrinSetup.log";
+  const std::wstring log = OpenOwnSetupLog(L"package_extraction_test");
 
   EXPECT_FALSE(Extract(WritePackage({{"Bokrin.exe", "MZ"}, {std::string("Bokrin.exe\0.txt", 15), "evil"}}),
                        install_dir_));

@@ -11,7 +11,6 @@
 
 #include "common/registry.h"
 #include "common/scoped_com.h"
-#include "common/setup_log.h"
 #include "common/testing/registry_views.h"
 #include "common/testing/setup_log_reading.h"
 #include "common/text_convert.h"
@@ -140,11 +139,11 @@ TEST_F(Shortcut, SecondLinkReplacesFirstAndKeepsArguments) {
 // The failed save is a line of the setup log with the link and the HRESULT. The only test here
 // that opens the log.
 TEST_F(Shortcut, UnwritableLinkPathIsFailure) {
-  OpenSetupLog();
+  const std::wstring log_path = OpenOwnSetupLog(L"system_registration_test");
   const std::wstring link = dir_ + L"missing\\Bokrin阅读.lnk";
   EXPECT_FALSE(CreateShortcut(target_.c_str(), L"", link.c_str(), nullptr));
   const std::string logged = WideToCodePage(CP_UTF8, L"Registration: shortcut " + link + L" not saved, HRESULT 0x");
-  const std::string log = ReadSharedFile(SetupLogPath());
+  const std::string log = ReadSharedFile(log_path);
   EXPECT_NE(log.find(logged), std::string::npos) << log;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/text_convert.h"
 
 std::string ReadSharedFile(const std::wstring& path) {
@@ -50,4 +51,14 @@ std::wstring SystemMessageOf(unsigned long code) {
     --length;
   }
   return std::wstring(buffer, length);
+}
+
+std::wstring OpenOwnSetupLog(const std::wstring& test_name) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::wstring folder = std::wstring(temp) + test_name + L"\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  for (const wchar_t* name : {L"TMP", L"TEMP"}) SetEnvironmentVariableW(name, folder.c_str());
+  OpenSetupLog();
+  return folder + L"BokrinSetup.log";
 }

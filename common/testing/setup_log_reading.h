@@ -18,3 +18,8 @@ bool HasLineEndingWith(const std::string& log, const std::wstring& text);
 // The system's text for a Win32 error or an HRESULT, without its line break; empty when the
 // system has none. Written apart from the logging code so that tests can check it.
 std::wstring SystemMessageOf(unsigned long code);
+
+// Opens this process's setup log in a folder of its own below %TEMP%, named `test_name`, so that
+// test programs running side by side neither mix their lines nor rotate each other's log away.
+// %TEMP% stays there for the rest of the process. The log's path.
+std::wstring OpenOwnSetupLog(const std::wstring& test_name);

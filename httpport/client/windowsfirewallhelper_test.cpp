@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "common/scoped_com.h"
-#include "common/setup_log.h"
 #include "common/system_failure.h"
 #include "common/testing/setup_log_reading.h"
 
@@ -259,7 +258,7 @@ TEST(AddRuleToCollection, AddsEnabledAllowRuleForProgramInEachDirection) {
 // A refused call gives up on that rule, so that no second rule of the name is added, and
 // leaves a line with its HRESULT in the setup log. The only test here that opens the log.
 TEST(FirewallFailures, GiveUpAndAreLoggedWithTheirHresult) {
-  OpenSetupLog();
+  const std::wstring log_path = OpenOwnSetupLog(L"windowsfirewallhelper_test");
   FakeRules rules;
   rules.Seed(L"Bokrin-I");
   rules.Seed(L"Bokrin");
@@ -271,7 +270,7 @@ TEST(FirewallFailures, GiveUpAndAreLoggedWithTheirHresult) {
   EXPECT_EQ(rules.rules_.size(), 2u);
 
   const std::wstring denied = DescribeSystemCode(SystemCode::Hresult(E_ACCESSDENIED));
-  const std::string log = ReadSharedFile(SetupLogPath());
+  const std::string log = ReadSharedFile(log_path);
   for (const std::wstring& line : {L"Firewall: the earlier rule Bokrin-I cannot be removed, " + denied,
                                    L"Firewall: rule Bokrin cannot be removed, " + denied}) {
     EXPECT_TRUE(HasLineEndingWith(log, line)) << log;
