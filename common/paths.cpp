@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "common/scoped_handle.h"
+#include "common/setup_log.h"
 #include "common/system_failure.h"
 
 namespace {
@@ -71,3 +72,16 @@ bool ForceDeleteFile(const wchar_t* path) {
 std::wstring GetAppDataDir() { return ShellFolderSubDir(CSIDL_APPDATA, L"\\Bokrin\\"); }
 
 std::wstring GetLocalTempDir() { return ShellFolderSubDir(CSIDL_LOCAL_APPDATA, L"\\Temp\\"); }
+
+bool VolumeHasRoom(const wchar_t* stage, const std::wstring& folder, uint64_t bytes) {
+  ULARGE_INTEGER available = {};
+  if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
+    LogSystemFailure(stage, LastError(), L"the free space below %ls is unknown", folder.c_str());
+    return true;
+  }
+  if (bytes <= available.QuadPart) return true;
+  SetupLog(L"%ls: %llu bytes are needed, the volume of %ls has %llu free", stage,
+           static_cast<unsigned long long>(bytes), folder.c_str(),
+           static_cast<unsigned long long>(available.QuadPart));
+  return false;
+}

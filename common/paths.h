@@ -1,5 +1,6 @@
 #pragma once
 // Directories, files and the per-user directories of the installer.
+#include <cstdint>
 #include <string>
 
 // True when the directory exists afterwards by this call's account: an existing path (a file
@@ -14,3 +15,7 @@ bool ForceDeleteFile(const wchar_t* path);
 std::wstring GetAppDataDir();
 // The local application-data folder (short form) followed by "\Temp\"; created one level.
 std::wstring GetLocalTempDir();
+// False only when the volume of the existing `folder` is known to have fewer than `bytes` free
+// for this user; a volume whose free space cannot be learnt is left to the writes to find out.
+// What it learns goes to the setup log under `stage`.
+bool VolumeHasRoom(const wchar_t* stage, const std::wstring& folder, uint64_t bytes);

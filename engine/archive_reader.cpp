@@ -273,6 +273,13 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   return result;
 }
 
+// Windows tells names apart case-blind over all of Unicode ("Ä" and "ä" are one name), by its
+// own case table.
+int CompareNamesAsWindows(const WString& a, const WString& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) -
+         CSTR_EQUAL;
+}
+
 }  // namespace
 
 ArchiveHandle OpenArchive(const std::wstring& path) {
@@ -292,7 +299,7 @@ ArchiveHandle OpenArchiveFile(HANDLE file) {
 
 int SurveyArchive(ArchiveHandle archive, size_t install_dir_length, PackageSurvey* survey) {
   if (archive == nullptr) return kArchiveNoHandle;
-  *survey = SurveyPackage(&archive->walk, install_dir_length);
+  *survey = SurveyPackage(&archive->walk, install_dir_length, CompareNamesAsWindows);
   return 0;
 }
 

@@ -31,7 +31,8 @@ ArchiveHandle OpenArchive(const std::wstring& path);
 // The same for a file that the caller opened for reading and keeps open until the archive is
 // closed: everything is read through that handle, never by the file's name.
 ArchiveHandle OpenArchiveFile(HANDLE file);
-// Judges the whole archive before anything of it is written (SurveyPackage).
+// Judges the whole archive before anything of it is written (SurveyPackage), telling names
+// apart as Windows does.
 int SurveyArchive(ArchiveHandle archive, size_t install_dir_length, PackageSurvey* survey);
 // Entry -1 fills only `index` with the entry count; 0 .. count - 1 fill every field.
 int GetArchiveEntry(ArchiveHandle archive, int32_t number, ArchiveEntry* entry);

@@ -210,7 +210,7 @@ int ArchiveWalk::DataStart(size_t number, uint64_t* offset) {
   return 0;
 }
 
-PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length) {
+PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length, NameComparison compare) {
   PackageSurvey survey;
   const auto refuse = [&survey](PackageFault fault, size_t number, const WString& name) {
     survey.fault = fault;
@@ -248,7 +248,7 @@ PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length) {
   }
   const size_t overlapping = FindOverlap(ranges);
   if (overlapping != SIZE_MAX) return refuse(PackageFault::kOverlappingData, overlapping, names[overlapping].name);
-  const size_t clash = FindFileFolderClash(names);
+  const size_t clash = FindFileFolderClash(names, compare);
   if (clash != names.size()) return refuse(PackageFault::kFileFolderClash, clash, names[clash].name);
   if (!has_client) survey.fault = PackageFault::kNoClientExecutable;
   return survey;

@@ -118,9 +118,9 @@ struct PackageSurvey {
 };
 
 // Judges every entry of an opened archive once, before the first is written, for an install
-// directory of `install_dir_length` units (ending with a separator). The first fault found
-// ends the survey.
-PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length);
+// directory of `install_dir_length` units (ending with a separator), telling names apart by
+// `compare`. The first fault found ends the survey.
+PackageSurvey SurveyPackage(ArchiveWalk* walk, size_t install_dir_length, NameComparison compare);
 
 // A short English word for the log.
 const char* PackageFaultName(PackageFault fault);

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // As long as C:\Program Files (x86)\Bokrin\ with its separator.
   constexpr size_t kInstallDirLength = 30;
-  const PackageSurvey survey = SurveyPackage(&walk, kInstallDirLength);
+  const PackageSurvey survey = SurveyPackage(&walk, kInstallDirLength, CompareAsciiCaseBlind);
   FuzzCheck(survey.fault == PackageFault::kNone || survey.fault == PackageFault::kNoClientExecutable ||
                 survey.entry < walk.EntryCount(),
             "a refused entry is one of the archive's");

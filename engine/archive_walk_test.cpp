@@ -261,7 +261,7 @@ TEST(ArchiveWalkTest, SurveysThePackageBeforeAnythingIsWritten) {
   for (const Case& c : kCases) {
     MemoryArchive archive(c.entries);
     ASSERT_TRUE(archive.opened()) << c.what;
-    const PackageSurvey survey = SurveyPackage(&archive.walk(), kInstallDirLength);
+    const PackageSurvey survey = SurveyPackage(&archive.walk(), kInstallDirLength, CompareAsciiCaseBlind);
     EXPECT_EQ(survey.fault, c.fault) << c.what << ": " << PackageFaultName(survey.fault);
     if (c.fault != PackageFault::kNone && c.fault != PackageFault::kNoClientExecutable) {
       EXPECT_EQ(survey.entry, c.entry) << c.what;
@@ -274,7 +274,7 @@ TEST(ArchiveWalkTest, SurveyAddsUpTheAnnouncedSizesOfTheFiles) {
   announced_big.announced_size = 0xFFFFFFF0;
   MemoryArchive archive({{"Bokrin.exe", std::string(1000, 'x')}, {"dir/", ""}, announced_big, {"e.txt", ""}});
   ASSERT_TRUE(archive.opened());
-  const PackageSurvey survey = SurveyPackage(&archive.walk(), 3);
+  const PackageSurvey survey = SurveyPackage(&archive.walk(), 3, CompareAsciiCaseBlind);
   EXPECT_EQ(survey.fault, PackageFault::kNone);
   EXPECT_EQ(survey.declared_bytes, uint64_t{1000} + 0xFFFFFFF0u);
 }

@@ -1,6 +1,6 @@
 #include "engine/entry_names.h"
 
-#include <unordered_set>
+#include <set>
 
 namespace {
 
@@ -52,13 +52,12 @@ bool IsDeviceComponent(const WString& component) {
   return false;
 }
 
-// Windows compares names without regard to case; ASCII letters are what package names use.
-WString AsciiFolded(const WString& text) {
-  WString folded = text;
-  for (Utf16Char& ch : folded) {
-    ch = ch == U16('\\') ? U16('/') : AsciiUpper(ch);
+WString WithSlashes(const WString& name) {
+  WString unified = name;
+  for (Utf16Char& ch : unified) {
+    if (ch == U16('\\')) ch = U16('/');
   }
-  return folded;
+  return unified;
 }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -147,7 +146,7 @@ bool IsContainedEntryName(const WString& cleaned_name) {
 }
 
 bool IsClientExecutableEntry(const WString& cleaned_name, bool directory) {
-  return !directory && AsciiFolded(cleaned_name) == U16("BOKRIN.EXE");
+  return !directory && CompareAsciiCaseBlind(cleaned_name, U16("Bokrin.exe")) == 0;
 }
 
 bool FitsPathLimits(size_t install_dir_length, const WString& cleaned_name, bool directory) {
@@ -168,18 +167,29 @@ bool FitsPathLimits(size_t install_dir_length, const WString& cleaned_name, bool
          install_dir_length + cleaned_name.size() <= kLongestFilePath;
 }
 
-size_t FindFileFolderClash(const std::vector<NamedEntry>& entries) {
-  std::unordered_set<WString> folders;
+int CompareAsciiCaseBlind(const WString& a, const WString& b) {
+  const size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < common; ++i) {
+    const Utf16Char left = AsciiUpper(a[i]);
+    const Utf16Char right = AsciiUpper(b[i]);
+    if (left != right) return left < right ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+size_t FindFileFolderClash(const std::vector<NamedEntry>& entries, NameComparison compare) {
+  const auto before = [compare](const WString& a, const WString& b) { return compare(a, b) < 0; };
+  std::set<WString, decltype(before)> folders(before);
   for (const NamedEntry& entry : entries) {
-    const WString folded = AsciiFolded(entry.name);
-    for (size_t separator = folded.find(U16('/')); separator != WString::npos;
-         separator = folded.find(U16('/'), separator + 1)) {
-      folders.insert(folded.substr(0, separator));
+    const WString name = WithSlashes(entry.name);
+    for (size_t separator = name.find(U16('/')); separator != WString::npos;
+         separator = name.find(U16('/'), separator + 1)) {
+      folders.insert(name.substr(0, separator));
     }
-    if (entry.directory) folders.insert(folded.back() == U16('/') ? folded.substr(0, folded.size() - 1) : folded);
+    if (entry.directory) folders.insert(name.back() == U16('/') ? name.substr(0, name.size() - 1) : name);
   }
   for (size_t number = 0; number < entries.size(); ++number) {
-    if (!entries[number].directory && folders.count(AsciiFolded(entries[number].name)) != 0) return number;
+    if (!entries[number].directory && folders.count(WithSlashes(entries[number].name)) != 0) return number;
   }
   return entries.size();
 }

@@ -40,10 +40,18 @@ struct NamedEntry {
   bool directory;
 };
 
+// Orders two names the way the file system tells names apart: negative, zero (the same name to
+// it) or positive. The names have "/" for every separator.
+using NameComparison = int (*)(const WString& a, const WString& b);
+
+// Case-blind for ASCII letters only: all that can be told without the system's case tables.
+// The installer compares with the system's own rule (CompareStringOrdinal, ignoring case).
+int CompareAsciiCaseBlind(const WString& a, const WString& b);
+
 // The number of the first file entry whose name is also a folder of the archive (a directory
-// entry, or a parent of another entry), ignoring the case of ASCII letters; `entries.size()`
+// entry, or a parent of another entry), the names compared by `compare`; `entries.size()`
 // when there is none. Such a pair cannot both be written.
-size_t FindFileFolderClash(const std::vector<NamedEntry>& entries);
+size_t FindFileFolderClash(const std::vector<NamedEntry>& entries, NameComparison compare);
 
 // The Windows attribute bits that entries can carry (the values of FILE_ATTRIBUTE_*).
 constexpr uint32_t kAttributeReadOnly = 0x01;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -184,7 +185,58 @@ TEST(EntryNameTest, FindsAFileAndAFolderOfTheSameName) {
       {"prefix is not a parent", {{U16("ab/x"), false}, {U16("a"), false}}, 2},
       {"nothing", {}, 0},
   };
-  for (const Case& c : kCases) EXPECT_EQ(FindFileFolderClash(c.entries), c.clash) << c.what;
+  for (const Case& c : kCases) EXPECT_EQ(FindFileFolderClash(c.entries, CompareAsciiCaseBlind), c.clash) << c.what;
+}
+
+// A stand-in for the system's case table: folds the Latin-1 capitals (U+00C0 to U+00DE but
+// U+00D7) besides ASCII, enough to see that the comparison handed in is the one that counts.
+int CompareLatin1CaseBlind(const WString& a, const WString& b) {
+  const auto fold = [](Utf16Char ch) {
+    const bool latin1_capital = ch >= 0xC0 && ch <= 0xDE && ch != 0xD7;
+    return static_cast<Utf16Char>(latin1_capital || (ch >= U16('A') && ch <= U16('Z')) ? ch + 0x20 : ch);
+  };
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (fold(a[i]) != fold(b[i])) return fold(a[i]) < fold(b[i]) ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+TEST(EntryNameTest, TheComparisonHandedInTellsNamesApart) {
+  struct Case {
+    const char* what;
+    NameComparison compare;
+    std::vector<NamedEntry> entries;
+    size_t clash;
+  };
+  const WString capital_a_umlaut = WString(1, static_cast<Utf16Char>(0xC4));
+  const WString small_a_umlaut = WString(1, static_cast<Utf16Char>(0xE4));
+  const Case kCases[] = {
+      {"ASCII rule: Ä and ä differ", CompareAsciiCaseBlind,
+       {{capital_a_umlaut + U16(".txt"), false}, {small_a_umlaut + U16(".txt/x.txt"), false}}, 2},
+      {"wider rule: Ä and ä are one", CompareLatin1CaseBlind,
+       {{capital_a_umlaut + U16(".txt"), false}, {small_a_umlaut + U16(".txt/x.txt"), false}}, 0},
+      {"wider rule, folder first", CompareLatin1CaseBlind,
+       {{small_a_umlaut + U16("/x.txt"), false}, {capital_a_umlaut, false}}, 1},
+      // A folder "ä" beside a file "Ä.txt" is no clash under any rule.
+      {"wider rule: Ä.txt beside the folder ä", CompareLatin1CaseBlind,
+       {{capital_a_umlaut + U16(".txt"), false}, {small_a_umlaut + U16("/x.txt"), false}}, 2},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(FindFileFolderClash(c.entries, c.compare), c.clash) << c.what;
+}
+
+TEST(EntryNameTest, AsciiCaseBlindOrder) {
+  struct Case {
+    const char* a;
+    const char* b;
+    int sign;
+  };
+  const Case kCases[] = {
+      {"Bokrin.exe", "BOKRIN.EXE", 0}, {"a", "B", -1}, {"b", "A", 1}, {"ab", "AB/", -1}, {"", "", 0}, {"a/", "A", 1},
+  };
+  for (const Case& c : kCases) {
+    const int result = CompareAsciiCaseBlind(WString(c.a, c.a + std::strlen(c.a)), WString(c.b, c.b + std::strlen(c.b)));
+    EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
+  }
 }
 
 struct AttributeCase {

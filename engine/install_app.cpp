@@ -118,7 +118,14 @@ void InstallApp::Run() {
   }
   SetupLog(L"Download started into %ls", m_strPackagePath.c_str());
   Md5Digest package_digest = {};
-  if (!DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath), &package_digest)) {
+  const DownloadOutcome downloaded = DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath),
+                                                     release.size, &m_strPackagePath, &package_digest);
+  if (downloaded == DownloadOutcome::kNoRoom) {
+    SetupLog(L"Download refused: the package does not fit on its volume");
+    m_observer.OnError(ErrorMode::kStay, L"临时文件夹所在磁盘空间不足，请清理磁盘后重试！");
+    return;
+  }
+  if (downloaded != DownloadOutcome::kReceived) {
     SetupLog(L"Download failed");
     m_observer.OnError(ErrorMode::kStay, L"下载失败，请检查网络后重新下载");
     return;
@@ -169,8 +176,10 @@ void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t 
   ReportDownloadProgress(Observer(), Shown(), status, received, total, error);
 }
 
-bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest) {
-  return DownloadPackage(engine->Observer(), engine->Shown(), std::move(url), std::move(package_path), digest);
+DownloadOutcome DownloadPackage(InstallApp* engine, std::string url, std::string package_path, int64_t release_size,
+                                std::wstring* used_path, Md5Digest* digest) {
+  return DownloadPackage(engine->Observer(), engine->Shown(), std::move(url), std::move(package_path), release_size,
+                         used_path, digest);
 }
 
 bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,

@@ -10,6 +10,7 @@
 #include "engine/download_progress.h"
 #include "engine/error_logging_observer.h"
 #include "engine/install_observer.h"
+#include "engine/package_download.h"
 #include "identity/md5.h"
 
 class InstallApp {
@@ -45,7 +46,8 @@ class InstallApp {
 };
 
 // The download and the extraction, reporting through the engine's observer.
-bool DownloadPackage(InstallApp* engine, std::string url, std::string package_path, Md5Digest* digest);
+DownloadOutcome DownloadPackage(InstallApp* engine, std::string url, std::string package_path, int64_t release_size,
+                                std::wstring* used_path, Md5Digest* digest);
 bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded);
 

@@ -13,14 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/product_names.h"
+#include "common/registry.h"
+#include "common/scoped_handle.h"
 #include "common/testing/scoped_temp_dir.h"
 #include "common/testing/setup_log_reading.h"
+#include "common/testing/zip_writer.h"
 #include "common/text_convert.h"
+#include "engine/install_locations.h"
 #include "engine/install_messages.h"
 #include "engine/testing/message_sink_window.h"
 #include "engine/testing/report_lines.h"
-#include "common/testing/zip_writer.h"
 #include "engine/window_install_observer.h"
 #include "tools/services/service_control.h"
 
@@ -121,6 +125,7 @@ const std::vector<std::wstring> kAfterDownload = {L"PROGRESS 800", L"STATUS 正�
 const std::vector<std::wstring> kPackageUnreadable = {L"STATUS 打开压缩包失败，请重新下载！",
                                                       L"ERROR 2 下载失败，请检查网络后重新下载！"};
 const wchar_t kDownloadStatus[] = L"STATUS 正在下载，请稍候...(";
+const wchar_t kNoRoomError[] = L"ERROR 0 临时文件夹所在磁盘空间不足，请清理磁盘后重试！";
 // Stands for the install directory in the expected lines.
 const wchar_t kInstallDirMark[] = L"<install>";
 
@@ -205,6 +210,8 @@ struct RunCase {
   // How often the download starts, and the last progress value of each attempt.
   int download_attempts;
   int download_end;
+  // The size the version reply announces instead of the package's own, in bytes.
+  const char* release_size = nullptr;
 };
 
 void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
@@ -276,6 +283,9 @@ TEST_P(InstallRunTest, ReportsItsStepsAndLogsEachError) {
   ASSERT_TRUE(services::SetMode("version", c.version_variant));
   ASSERT_TRUE(services::SetMode("package", c.package_variant));
   Serve(c.package);
+  if (c.release_size != nullptr) {
+    ASSERT_TRUE(services::Control("POST", std::string("/release?size=") + c.release_size));
+  }
   std::wstring install_dir = temp_.path() + L"Bokrin\\";
   if (c.install_dir_blocked) {
     ASSERT_TRUE(WriteFileBytes(temp_.path() + L"Bokrin", "a file, not a folder"));
@@ -349,6 +359,12 @@ const RunCase kRunCases[] = {
     // progress stops at half once.
     {"DownloadCutShort", false, "ok", "cut-short", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, {L"ERROR 0 下载失败，请检查网络后重新下载"}}), 1, 449},
+    // Sizes that no disk holds, stated by the package host or, without a Content-Length, by the
+    // version reply: refused before the body, and not retried.
+    {"PackageLargerThanTheFreeSpace", false, "ok", "huge-length", kRelease, false,
+     Joined({kFirstSteps, kBeforeDownload, {kNoRoomError}}), 0, 0},
+    {"UnsizedPackageLargerThanTheFreeSpace", false, "ok", "no-length", kRelease, false,
+     Joined({kFirstSteps, kBeforeDownload, {kNoRoomError}}), 0, 0, "1125899906842624"},
     // A page of the package host instead of the package is first noticed by the extraction.
     {"PackageNotFound", false, "ok", "not-found", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, kAfterDownload, kPackageUnreadable}), 1, 799},
@@ -361,6 +377,48 @@ const RunCase kRunCases[] = {
               L"ERROR 4 请退出“Bokrin阅读”后重新安装"}}),
      1, 799},
 };
+
+// A package place that cannot be used, a folder planted as the package or an earlier package
+// that another program holds open, does not stop the installation: the package goes to a fresh
+// name beside it, and that name is recorded.
+class PackagePlaceRunTest : public InstallRunTest {
+ protected:
+  // The setup log stays with the table of runs, which opens it once.
+  static void SetUpTestSuite() {}
+};
+
+TEST_F(PackagePlaceRunTest, AnUnusablePackagePlaceDoesNotBlockTheInstallation) {
+  _putenv("BOKRIN_TEST_NETWORK_CONNECTED=1");
+  Serve(kRelease);
+  const std::wstring wanted = PackageTempDir() + L"Bokrin.zip";
+  const std::wstring fresh = PackageTempDir() + L"Bokrin-1.zip";
+  for (const bool planted_folder : {true, false}) {
+    SCOPED_TRACE(planted_folder ? "a folder" : "a held file");
+    DeleteFileW(wanted.c_str());
+    ScopedHandle holder;
+    if (planted_folder) {
+      ASSERT_TRUE(CreateDirectoryW(wanted.c_str(), nullptr));
+    } else {
+      ASSERT_TRUE(WriteFileBytes(wanted, "an earlier package"));
+      holder.Reset(CreateFileW(wanted.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      ASSERT_TRUE(holder);
+    }
+
+    Install(temp_.path() + L"Bokrin\\");
+    ASSERT_FALSE(lines_.empty());
+    EXPECT_EQ(lines_.back(), L"FINISHED") << WideToCodePage(CP_UTF8, JoinedLines(lines_));
+    const ScopedRegKey key = RegOpenOrCreateKey(HKEY_LOCAL_MACHINE, kProductKey);
+    EXPECT_EQ(RegReadString(key.Get(), kPackagePathValue, REG_SZ), fresh);
+    EXPECT_TRUE(ReadFileBytes(fresh) == served_);
+    if (planted_folder) {
+      EXPECT_TRUE(PathExists(wanted, true));
+      RemoveDirectoryW(wanted.c_str());
+    } else {
+      EXPECT_EQ(ReadFileBytes(wanted), "an earlier package");
+    }
+  }
+  DeleteFileW(fresh.c_str());
+}
 
 INSTANTIATE_TEST_SUITE_P(Cases, InstallRunTest, testing::ValuesIn(kRunCases),
                          [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });

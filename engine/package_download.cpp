@@ -40,6 +40,40 @@ ScopedHandle OpenHeld(const std::wstring& path, DWORD disposition, DWORD flags) 
                                   disposition, flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
+// The wanted package name, then fresh names beside it: "Bokrin.zip", "Bokrin-1.zip", ...
+constexpr int kPackageNameTries = 10;
+
+std::wstring PackageFileCandidate(const std::wstring& wanted, size_t separator, int attempt) {
+  if (attempt == 0) return wanted;
+  size_t extension = wanted.find_last_of(L'.');
+  if (extension == std::wstring::npos || extension < separator) extension = wanted.size();
+  return wanted.substr(0, extension) + L"-" + std::to_wstring(attempt) + wanted.substr(extension);
+}
+
+// Clears `path` of a link or an earlier package and makes a new, empty file there, held.
+// False, with the reason logged, when what is there cannot go: a folder, or a file that
+// another program holds open.
+bool MakePackageFile(const std::wstring& path, ScopedHandle* file) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (IsLink(attributes)) {
+    SetupLog(L"Download: the package file %ls is a link; it is removed", path.c_str());
+    if (!RemoveLink(path, attributes)) return false;
+  } else if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    SetupLog(L"Download: %ls is a folder, not a package file", path.c_str());
+    return false;
+  } else if (attributes != INVALID_FILE_ATTRIBUTES && !ForceDeleteFile(path.c_str())) {
+    LogSystemFailure(L"Download", LastError(), L"the earlier package %ls cannot be deleted", path.c_str());
+    return false;
+  }
+  *file = OpenHeld(path, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+  if (!*file || !IsRealObject(file->Get(), false)) {
+    LogSystemFailure(L"Download", LastError(), L"the package file %ls cannot be made", path.c_str());
+    file->Reset();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) {
@@ -64,26 +98,26 @@ bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) 
     return false;
   }
 
-  const DWORD file_attributes = GetFileAttributesW(package_path.c_str());
-  if (IsLink(file_attributes)) {
-    SetupLog(L"Download: the package file %ls is a link; it is removed", package_path.c_str());
-    if (!RemoveLink(package_path, file_attributes)) return false;
-  } else if (file_attributes != INVALID_FILE_ATTRIBUTES && !ForceDeleteFile(package_path.c_str())) {
-    LogSystemFailure(L"Download", LastError(), L"the earlier package %ls cannot be deleted", package_path.c_str());
-    return false;
+  for (int attempt = 0; attempt < kPackageNameTries; ++attempt) {
+    const std::wstring path = PackageFileCandidate(package_path, separator, attempt);
+    if (MakePackageFile(path, &place->file)) {
+      if (attempt > 0) SetupLog(L"Download: the package goes to %ls instead", path.c_str());
+      place->path = path;
+      return true;
+    }
   }
-  place->file = OpenHeld(package_path, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-  if (!place->file || !IsRealObject(place->file.Get(), false)) {
-    LogSystemFailure(L"Download", LastError(), L"the package file %ls cannot be made", package_path.c_str());
-    return false;
-  }
-  return true;
+  SetupLog(L"Download: no package file can be made in %ls", folder.c_str());
+  return false;
 }
 
-bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
-                     std::string package_path, Md5Digest* digest) {
+DownloadOutcome DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
+                                std::string package_path, int64_t release_size, std::wstring* used_path,
+                                Md5Digest* digest) {
   PackagePlace place;
-  if (!PreparePackagePlace(CodePageToWide(CP_ACP, package_path), &place)) return false;
+  if (!PreparePackagePlace(CodePageToWide(CP_ACP, package_path), &place)) return DownloadOutcome::kFailed;
+  // The folder came from these ANSI bytes and the fresh names are ASCII, so the path converts back.
+  package_path = WideToCodePage(CP_ACP, place.path);
+  *used_path = place.path;
 
   const ProgressCallback progress = [&observer, &shown](int32_t status, uint32_t received, uint32_t total,
                                                         int32_t error) {
@@ -95,6 +129,16 @@ bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std:
   const BodyObserver observe = [&md5](const char* data, uint32_t size) { md5.Update(data, size); };
   FileResume resume;
   resume.startOver = [&md5] { md5 = Md5(); };
+  // A body that cannot fit is not begun: a full disk would end it as a network failure. A
+  // continued body needs room only for the rest.
+  const std::wstring folder = place.path.substr(0, place.path.find_last_of(L'\\') + 1);
+  bool no_room = false;
+  const BodyGate room_check = [&folder, release_size, &no_room](const BodyAnnouncement& announced) {
+    const uint64_t whole =
+        announced.has_length ? announced.Whole() : static_cast<uint64_t>(release_size > 0 ? release_size : 0);
+    no_room = !VolumeHasRoom(L"Download", folder, whole > announced.kept ? whole - announced.kept : 0);
+    return !no_room;
+  };
   // Keeps the socket layer up for the resolver's lookups.
   CHttpPort socket_layer;
   CWinHttpClient client;
@@ -103,8 +147,8 @@ bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std:
   for (int made = 1;; ++made) {
     const uint64_t before = resume.kept;
     received = client.GetToFile(target.host, target.pathAndQuery, target.headers, package_path, progress, observe,
-                                &resume);
-    if (received) break;
+                                &resume, room_check);
+    if (received || no_room) break;
     const NextDownloadAttempt next = PlanNextDownloadAttempt(made, before, resume.kept);
     if (!next.go) break;
     SetupLog(L"Download: attempt %d ended with %llu bytes in the file; another follows", made,
@@ -113,8 +157,10 @@ bool DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std:
     // The host by name failed once; the rest go to an address from HTTP DNS.
     if (made == 1) target = ResolvedTarget(client, url);
   }
-  if (received) *digest = md5.Finish();
-  return received;
+  if (no_room) return DownloadOutcome::kNoRoom;
+  if (!received) return DownloadOutcome::kFailed;
+  *digest = md5.Finish();
+  return DownloadOutcome::kReceived;
 }
 
 void ReportDownloadProgress(InstallObserver& observer, const DownloadShown& shown, int32_t status,

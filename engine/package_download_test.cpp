@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/scoped_handle.h"
@@ -90,6 +91,7 @@ class PackagePlaceTest : public ::testing::Test {
 TEST_F(PackagePlaceTest, MakesTheFolderAndAnEmptyFile) {
   PackagePlace place;
   ASSERT_TRUE(PreparePackagePlace(package_, &place));
+  EXPECT_EQ(place.path, package_);
   EXPECT_TRUE(IsRealFolder(folder_));
   EXPECT_EQ(ReadFileBytes(package_), "");
 }
@@ -182,6 +184,8 @@ struct ResumeCase {
   const char* options;  // of the break-once mode, after "after=N"
   bool succeeds;
   Ending file;
+  // A folder has the package's name, so that every attempt goes to a fresh one beside it.
+  bool name_taken = false;
 };
 
 class ResumedDownloadTest : public testing::TestWithParam<ResumeCase> {
@@ -212,14 +216,22 @@ TEST_P(ResumedDownloadTest, TheSecondAttemptAsksForTheRestAndTheFileEndsWhole) {
   ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=break-once&after=" +
                                             std::to_string(break_after) + c.options));
 
-  const std::wstring path = temp_.path() + L"BokrinInstallZip\\Bokrin.zip";
+  const std::wstring folder = temp_.path() + L"BokrinInstallZip\\";
+  if (c.name_taken) {
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"Bokrin.zip").c_str(), nullptr));
+  }
   RecordingObserver observer;
   int32_t last_progress = 0;
   int64_t last_unsized_megabytes = -1;
+  std::wstring path;
   Md5Digest digest = {};
-  const bool received = DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
-                                        "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, path), &digest);
-  ASSERT_EQ(received, c.succeeds) << ReadFileBytes(log_path_);
+  const DownloadOutcome outcome =
+      DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
+                      "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, folder + L"Bokrin.zip"), 0,
+                      &path, &digest);
+  ASSERT_EQ(outcome, c.succeeds ? DownloadOutcome::kReceived : DownloadOutcome::kFailed) << ReadFileBytes(log_path_);
+  EXPECT_EQ(path, folder + (c.name_taken ? L"Bokrin-1.zip" : L"Bokrin.zip"));
 
   // The retry went through HTTP DNS, asking for the rest of what the first attempt kept.
   const std::string request = services::LastRequest("package");
@@ -262,6 +274,26 @@ TEST_P(ResumedDownloadTest, TheSecondAttemptAsksForTheRestAndTheFileEndsWhole) {
   }
 }
 
+// A size that no disk holds ends the download at the first reply's headers: no byte is
+// written and no further attempt is made.
+TEST_F(ResumedDownloadTest, APackageWithoutRoomIsNotTriedAgain) {
+  ASSERT_TRUE(services::SetMode("package", "huge-length"));
+  const std::wstring folder = temp_.path() + L"BokrinInstallZip\\";
+  RecordingObserver observer;
+  int32_t last_progress = 0;
+  int64_t last_unsized_megabytes = -1;
+  std::wstring path;
+  Md5Digest digest = {};
+  const DownloadOutcome outcome =
+      DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
+                      "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, folder + L"Bokrin.zip"), 0,
+                      &path, &digest);
+  EXPECT_EQ(outcome, DownloadOutcome::kNoRoom) << ReadFileBytes(log_path_);
+  EXPECT_EQ(services::HttpsConnections(), 1);
+  EXPECT_EQ(ReadFileBytes(path), "");
+  EXPECT_TRUE(observer.lines().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Breaks, ResumedDownloadTest,
     testing::Values(ResumeCase{"ContinuedWithTheRest", "", true, Ending::kThePackage},
@@ -269,7 +301,67 @@ INSTANTIATE_TEST_SUITE_P(
                     // the kept bytes.
                     ResumeCase{"ChangedFileStartsOver", "&then=changed.zip", true, Ending::kTheOtherFile},
                     // A 206 that does not go on at the kept end fails its attempt; nothing is appended.
-                    ResumeCase{"WrongContentRangeFails", "&range=wrong", false, Ending::kTheKeptBytes}),
+                    ResumeCase{"WrongContentRangeFails", "&range=wrong", false, Ending::kTheKeptBytes},
+                    ResumeCase{"ContinuedUnderAFreshName", "", true, Ending::kThePackage, true}),
     [](const testing::TestParamInfo<ResumeCase>& info) { return std::string(info.param.name); });
+
+// A name that cannot be used, a folder or a file another program holds open, is passed over
+// for a fresh one beside it, and left as it is; one name too many blocked fails.
+TEST_F(PackagePlaceTest, AnUnusableNameIsPassedOverForAFreshOne) {
+  enum class Block { kFolder, kHeldFile };
+  struct Case {
+    const char* what;
+    std::vector<std::pair<const wchar_t*, Block>> blocked;
+    const wchar_t* expected;
+  };
+  const Case kCases[] = {
+      {"a folder", {{L"Bokrin.zip", Block::kFolder}}, L"Bokrin-1.zip"},
+      {"a held file", {{L"Bokrin.zip", Block::kHeldFile}}, L"Bokrin-1.zip"},
+      {"the fresh name blocked too", {{L"Bokrin.zip", Block::kHeldFile}, {L"Bokrin-1.zip", Block::kFolder}},
+       L"Bokrin-2.zip"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ScopedTempDir temp;
+    ASSERT_FALSE(temp.path().empty());
+    const std::wstring folder = temp.path() + L"BokrinInstallZip\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    std::vector<ScopedHandle> holders;
+    for (const auto& block : c.blocked) {
+      const std::wstring path = folder + block.first;
+      if (block.second == Block::kFolder) {
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+        continue;
+      }
+      ASSERT_TRUE(WriteFileBytes(path, "an earlier package"));
+      holders.emplace_back(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      ASSERT_TRUE(holders.back());
+    }
+
+    PackagePlace place;
+    ASSERT_TRUE(PreparePackagePlace(folder + L"Bokrin.zip", &place));
+    EXPECT_EQ(place.path, folder + c.expected);
+    EXPECT_EQ(ReadFileBytes(place.path), "");
+    for (const auto& block : c.blocked) {
+      const std::wstring path = folder + block.first;
+      if (block.second == Block::kFolder) {
+        EXPECT_TRUE(IsRealFolder(path));
+      } else {
+        EXPECT_EQ(ReadFileBytes(path), "an earlier package");
+      }
+    }
+  }
+}
+
+TEST_F(PackagePlaceTest, FailsWhenEveryNameIsBlocked) {
+  ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(package_.c_str(), nullptr));
+  for (int i = 1; i < 10; ++i) {
+    ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\Bokrin-" + std::to_wstring(i) + L".zip").c_str(), nullptr));
+  }
+  PackagePlace place;
+  EXPECT_FALSE(PreparePackagePlace(package_, &place));
+  EXPECT_FALSE(place.file);
+}
 
 }  // namespace

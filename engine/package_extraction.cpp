@@ -121,21 +121,6 @@ std::wstring ExistingFolderOf(std::wstring directory) {
   return directory;
 }
 
-// False only when the volume is known to lack the room; a volume whose free space cannot be
-// learnt is left to the writes to find out.
-bool FitsOnVolume(const std::wstring& install_dir, uint64_t declared_bytes) {
-  const std::wstring folder = ExistingFolderOf(install_dir);
-  ULARGE_INTEGER available = {};
-  if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
-    LogSystemFailure(L"Extraction", LastError(), L"the free space below %ls is unknown", install_dir.c_str());
-    return true;
-  }
-  if (declared_bytes <= available.QuadPart) return true;
-  SetupLog(L"Extraction: the package needs %llu bytes, the volume of %ls has %llu free", declared_bytes,
-           install_dir.c_str(), available.QuadPart);
-  return false;
-}
-
 // A file that another program holds is often let go of within moments (a scanner, an indexer,
 // a client on its way out), so it is tried again for about this long before the user is asked.
 constexpr ULONGLONG kHeldFileWaitMs = 2000;
@@ -198,7 +183,7 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
     ReportUnreadablePackage(observer);
     return false;
   }
-  if (!FitsOnVolume(directory, survey.declared_bytes)) {
+  if (!VolumeHasRoom(L"Extraction", ExistingFolderOf(directory), survey.declared_bytes)) {
     observer.OnStatus(kNoSpaceStatus);
     observer.OnError(ErrorMode::kBackToStart, kNoSpaceError);
     return false;

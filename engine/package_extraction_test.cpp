@@ -383,6 +383,9 @@ TEST_F(PackageExtractionTest, HostileArchivesAreRefusedBeforeAnyWrite) {
       {"unknown compression method", {readme, client, unknown_method}},
       {"two records on one data", {readme, client, {"a.txt", "one data"}, same_data}},
       {"file and folder of one name", {readme, client, {"lib", "file"}, {"lib/x.dll", "x"}}},
+      // Windows tells names apart case-blind beyond ASCII too.
+      {"file and folder of one name, Latin letters", {readme, client, {"\xc3\x84.txt", "file"}, {"\xc3\xa4.txt/x.txt", "x"}}},
+      {"file and folder of one name, Cyrillic", {readme, client, {"\xd0\xaf", "file"}, {"\xd1\x8f/x.txt", "x"}}},
       {"longer than the path limit", {readme, client, {std::string(240, 'n') + ".txt", "long"}}},
   };
   for (const Case& c : kCases) {

@@ -5,6 +5,7 @@ display, services and a fresh Wine prefix). It keeps that prefix and the one ins
 local services for all of its rows and switches the services' reply variants per row through
 the control endpoint.
 """
+import contextlib
 import json
 import os
 import struct
@@ -112,6 +113,30 @@ class Environment:
         """%TEMP% of the prefix's programs, where the setup log goes, as the Linux side sees it."""
         temp = self.wine(["cmd", "/c", "echo %TEMP%"]).stdout.decode("utf-8", "replace").strip()
         return self.unix_path(temp)
+
+    @contextlib.contextmanager
+    def file_held(self, windows_path):
+        """Keeps the file open without sharing in another program (hold-file) for the block."""
+        # Output through a file: Wine's own processes started with the holder inherit its
+        # handles and would keep a pipe open.
+        holder_output = os.path.join(self.work, "hold-file.out")
+        with open(holder_output, "wb") as out:
+            holder = subprocess.Popen([os.path.join(ROOT, "tools", "wine-run"), self.hold_file, windows_path],
+                                      env=self.env, stdin=subprocess.PIPE, stdout=out)
+        try:
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and holder.poll() is None:
+                with open(holder_output, "rb") as f:
+                    if f.read().strip() == b"HELD":
+                        break
+                time.sleep(0.1)
+            with open(holder_output, "rb") as f:
+                if f.read().strip() != b"HELD":
+                    raise AssertionError("hold-file did not hold %s" % windows_path)
+            yield
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=60)
 
     def unix_path(self, windows_path):
         assert windows_path[:3].upper() == "C:\\", windows_path

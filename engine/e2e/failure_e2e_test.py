@@ -7,9 +7,7 @@ get, and with nothing written outside the install, book and package directories.
 """
 import os
 import shutil
-import subprocess
 import sys
-import time
 
 sys.dont_write_bytecode = True  # no cache files beside the sources
 import e2e_support as e2e  # noqa: E402
@@ -146,25 +144,8 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
     def test_install_file_held_open(self):
         held = self.env.install_dir + "readme.txt"
         os.makedirs(self.env.unix_path(self.env.install_dir), exist_ok=True)
-        # Output through a file: Wine's own processes started with the holder inherit its
-        # handles and would keep a pipe open.
-        holder_output = os.path.join(self.env.work, "hold-file.out")
-        with open(holder_output, "wb") as out:
-            holder = subprocess.Popen([os.path.join(e2e.ROOT, "tools", "wine-run"), self.env.hold_file, held],
-                                      env=self.env.env, stdin=subprocess.PIPE, stdout=out)
-        try:
-            deadline = time.monotonic() + 60
-            while time.monotonic() < deadline and holder.poll() is None:
-                with open(holder_output, "rb") as f:
-                    if f.read().strip() == b"HELD":
-                        break
-                time.sleep(0.1)
-            with open(holder_output, "rb") as f:
-                self.assertEqual(f.read().strip(), b"HELD")
+        with self.env.file_held(held):
             lines = self.run_failing(1)
-        finally:
-            holder.stdin.close()
-            holder.wait(timeout=60)
         self.assertEqual(e2e.without_download(lines),
                          e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
                          ["PROGRESS 801", "PROGRESS 802",

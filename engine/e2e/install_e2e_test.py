@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End to end: a quick install of the stand-in client from the local services into a Wine
 prefix, what it leaves on disk and in the registry, the start of the installed client, and a
-second installation over the first.
+second installation over the first, and a third while another program holds the earlier package
+open.
 
     tools/test-env --work build/win64/e2e/install --fresh-prefix --services -- \
         engine/e2e/install_e2e_test.py --build-dir build/win64
@@ -104,7 +105,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
         if dos is not None:  # Wine keeps the hidden bit in this attribute where the file system allows
             self.assertTrue(int(dos.strip(b"\x00").decode(), 16) & FILE_ATTRIBUTE_HIDDEN, dos)
 
-    def check_registry(self, version, package):
+    def check_registry(self, version, package, package_name="Bokrin.zip"):
         env = self.env
         app_data = env.reg_query(INSTALL_KEY, "BokrinAppDate")
         self.assertTrue(app_data and app_data.endswith("\\Bokrin\\"), app_data)
@@ -116,7 +117,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
             self.assertEqual(env.reg_query(key, "BokrinAppDate"), app_data, key)
         self.assertTrue(os.path.isdir(env.unix_path(book_dir)), book_dir)
         package_path = env.reg_query(INSTALL_KEY, "BokrinPackage")
-        self.assertTrue(package_path and package_path.endswith("\\BokrinInstallZip\\Bokrin.zip"), package_path)
+        self.assertTrue(package_path and package_path.endswith("\\BokrinInstallZip\\" + package_name), package_path)
         self.assertIsNone(env.reg_query(USER_KEY, "BokrinPackage"))
         with open(env.unix_path(package_path), "rb") as downloaded, open(package, "rb") as served:
             self.assertEqual(downloaded.read(), served.read())
@@ -179,6 +180,19 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
         self.check_links()
         for link, before in links_before.items():
             self.assertGreater(os.stat(link).st_mtime_ns, before, link)
+
+    def test_3_earlier_package_held_by_another_program(self):
+        earlier = self.env.reg_query(INSTALL_KEY, "BokrinPackage")
+        self.assertTrue(earlier and earlier.endswith("\\Bokrin.zip"), earlier)
+        with open(self.env.unix_path(earlier), "rb") as f:
+            earlier_bytes = f.read()
+        with self.env.file_held(earlier):
+            package, entries, lines = self.install("third.zip", "1.13.8-e2e", b"third text\r\n")
+        self.check_registry("1.13.8-e2e", package, package_name="Bokrin-1.zip")
+        self.check_files(entries)
+        self.check_messages(lines, package, len(entries))
+        with open(self.env.unix_path(earlier), "rb") as f:
+            self.assertEqual(f.read(), earlier_bytes)
 
 
 if __name__ == "__main__":

@@ -58,14 +58,14 @@ constexpr DWORD kToleratedTrustErrors =
     CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED | CERT_TRUST_CTL_IS_NOT_TIME_VALID;
 
 // The Content-Length header as the run-time library reads it; false when there is none.
-bool QueryContentLength(HINTERNET request, uint32_t* value) {
+bool QueryContentLength(HINTERNET request, uint64_t* value) {
   wchar_t text[32] = {};
   DWORD size = sizeof text;
   if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
                            text, &size, WINHTTP_NO_HEADER_INDEX)) {
     return false;
   }
-  *value = static_cast<uint32_t>(_wtoi(text));
+  *value = _wcstoui64(text, nullptr, 10);
   return true;
 }
 
@@ -112,7 +112,7 @@ bool PlaceFileEnd(FILE* file, uint64_t size) {
 // Settles where the body of a file reply goes before its first byte: after the kept bytes
 // when the reply continues them, at the start when it is the whole file. Sets `base` to the
 // bytes that stay in front of the body. False when the reply is of no use.
-bool PlaceFileBody(HINTERNET request, ResponseSink* sink, bool has_length, uint32_t length, uint32_t* base) {
+bool PlaceFileBody(HINTERNET request, ResponseSink* sink, bool has_length, uint64_t length, uint32_t* base) {
   FileResume* resume = sink->resume;
   FILE* file = static_cast<FILE*>(sink->target);
   *base = 0;
@@ -240,15 +240,21 @@ bool VerifyServerCertificate(HINTERNET request, const WString& name) {
 // a stated Content-Length, so a connection that ends early is a failure, not a short success.
 bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& progress,
                  const NetworkLimits& limits, TransferWatch* watch, RequestTimeouts* timeouts) {
-  uint32_t total = 0;
-  const bool has_length = QueryContentLength(request, &total);
+  uint64_t length = 0;
+  const bool has_length = QueryContentLength(request, &length);
+  // Progress and the sink count in 32 bits; the whole length is for the checks before the body.
+  const uint32_t total = static_cast<uint32_t>(length);
   // Bytes of the file in front of this body; progress counts the whole file.
   uint32_t base = 0;
-  if (sink->resume != nullptr && !PlaceFileBody(request, sink, has_length, total, &base)) return false;
+  if (sink->resume != nullptr && !PlaceFileBody(request, sink, has_length, length, &base)) return false;
   const uint32_t whole_total = has_length ? base + total : 0;
   if (has_length && sink->kind == ResponseSink::kFile) sink->length = whole_total;
-  if (has_length && sink->kind == ResponseSink::kMemory && total > kMemoryReplyCap) {
-    SetupLog(L"HTTPS: a reply of %lu bytes is refused", static_cast<unsigned long>(total));
+  if (has_length && sink->kind == ResponseSink::kMemory && length > kMemoryReplyCap) {
+    SetupLog(L"HTTPS: a reply of %llu bytes is refused", static_cast<unsigned long long>(length));
+    return false;
+  }
+  if (sink->gate != nullptr && *sink->gate && !(*sink->gate)(BodyAnnouncement{base, has_length, length})) {
+    SetupLog(L"HTTPS: the body is not wanted");
     return false;
   }
 
@@ -422,7 +428,7 @@ bool CWinHttpClient::GetToMemory(WString host, WString pathAndQuery, HeaderList 
 
 bool CWinHttpClient::GetToFile(WString host, WString pathAndQuery, HeaderList headers,
                                std::string filePath, ProgressCallback progress,
-                               BodyObserver observe, FileResume* resume) {
+                               BodyObserver observe, FileResume* resume, BodyGate gate) {
   const bool continuing = resume != nullptr && resume->kept != 0 && !resume->validator.empty();
   if (resume != nullptr && resume->kept != 0 && !continuing) {
     // Nothing tells whether the server still has the same file: its bytes cannot be trusted.
@@ -436,6 +442,7 @@ bool CWinHttpClient::GetToFile(WString host, WString pathAndQuery, HeaderList he
   std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
   ResponseSink sink = {ResponseSink::kFile, 0, file.get(), &observe};
   sink.resume = resume;
+  sink.gate = &gate;
   if (continuing) {
     headers.push_back(L"Range: bytes=" + std::to_wstring(resume->kept) + L"-");
     headers.push_back(L"If-Range: " + resume->validator);

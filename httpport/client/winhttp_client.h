@@ -30,6 +30,22 @@ struct FileResume {
   std::function<void()> startOver;
 };
 
+// What a file reply brings, as its headers tell before any body byte is read.
+struct BodyAnnouncement {
+  // Bytes of the file that stay in front of this body (those a 206 continues after).
+  uint64_t kept = 0;
+  // The stated Content-Length, the bytes this body adds; 0 when `has_length` is false.
+  bool has_length = false;
+  uint64_t length = 0;
+
+  // The size of the whole file once this body is in, when the length is stated.
+  uint64_t Whole() const { return kept + length; }
+};
+
+// Asked once the response headers are in, before any body byte is read: false turns the body
+// away and fails the request, with nothing of it written.
+using BodyGate = std::function<bool(const BodyAnnouncement& announced)>;
+
 // Where a response body goes.
 struct ResponseSink {
   enum Kind : int32_t { kMemory = 1, kFile = 2 };
@@ -47,6 +63,8 @@ struct ResponseSink {
   uint32_t capacity = 0;
   // File only, may be null: the request asked for the rest after `resume->kept` bytes.
   FileResume* resume = nullptr;
+  // File only, may be null: whether the body is wanted at all.
+  const BodyGate* gate = nullptr;
 };
 
 // A service reply held in memory is a small JSON record; anything larger is refused.
@@ -93,10 +111,11 @@ class CWinHttpClient {
   // the file over, any other reply fails the request and leaves the kept bytes alone. When the
   // file cannot be opened nothing is sent and the callback is not called. `observe`, when
   // given, sees every byte that goes into the file; progress counts the whole file, kept
-  // bytes included. The transfer fails when it stalls (NetworkLimits).
+  // bytes included. `gate`, when given, may turn the body away after the headers. The
+  // transfer fails when it stalls (NetworkLimits).
   bool GetToFile(WString host, WString pathAndQuery, HeaderList headers, std::string filePath,
                  ProgressCallback progress, BodyObserver observe = BodyObserver(),
-                 FileResume* resume = nullptr);
+                 FileResume* resume = nullptr, BodyGate gate = BodyGate());
 
   // Appends the URL's host name and its path with the query to the two outputs.
   bool SplitUrl(WString url, WString* host, WString* pathAndQuery);

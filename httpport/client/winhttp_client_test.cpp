@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -233,6 +234,72 @@ TEST_F(WinHttpClientTest, AContinuedFileThatChangedStartsOver) {
   EXPECT_EQ(resume.kept, kPackage.size);
   EXPECT_FALSE(resume.validator.empty());
   EXPECT_NE(resume.validator, L"\"another file\"");
+}
+
+// The gate sees the whole announced length, before any byte of the body; turned away, the
+// body never reaches the file.
+TEST_F(WinHttpClientTest, GetToFileAsksTheGateBeforeTheBody) {
+  struct GateCase {
+    const char* variant;
+    bool has_length;
+    uint64_t length;
+  };
+  const GateCase kGateCases[] = {
+      {"ok", true, kPackage.size},
+      {"no-length", false, 0},
+      {"huge-length", true, uint64_t{1} << 50},
+  };
+  for (const GateCase& c : kGateCases) {
+    for (const bool admitted : {true, false}) {
+      SCOPED_TRACE(std::string(c.variant) + (admitted ? " admitted" : " turned away"));
+      std::vector<std::tuple<bool, uint64_t, uint64_t>> asked;
+      size_t observed = 0;
+      Recorder recorder;
+      const bool ok = client_.GetToFile(
+          L"localhost", PackagePath(c.variant), {}, kDownloadPath, recorder.Callback(),
+          [&observed](const char*, uint32_t size) { observed += size; },
+          nullptr, [&asked, &observed, admitted](const BodyAnnouncement& announced) {
+            EXPECT_EQ(observed, 0u);
+            asked.emplace_back(announced.has_length, announced.Whole(), announced.kept);
+            return admitted;
+          });
+      EXPECT_EQ(asked, (std::vector<std::tuple<bool, uint64_t, uint64_t>>{{c.has_length, c.length, 0}}));
+      // A huge length is never met, so that body fails even when let in.
+      EXPECT_EQ(ok, admitted && std::string(c.variant) != "huge-length");
+      if (!admitted) {
+        EXPECT_EQ(observed, 0u);
+        EXPECT_EQ(ReadFile(kDownloadPath), "");
+        EXPECT_EQ(recorder.calls, std::vector<Call>{kFailureCall});
+      }
+    }
+  }
+}
+
+// A continued body: the gate sees the whole file's size and the rest that is still to come;
+// turned away, the kept bytes stay for a later attempt and nothing is appended.
+TEST_F(WinHttpClientTest, TheGateOfAContinuedFileSeesTheWholeAndTheRest) {
+  const WString path = L"/packages/" + WString(kPackage.name, kPackage.name + std::strlen(kPackage.name));
+  for (const bool admitted : {true, false}) {
+    SCOPED_TRACE(admitted ? "admitted" : "turned away");
+    ASSERT_TRUE(services::Control("POST", "/reset"));
+    ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=break-once&after=1048576"));
+    FileResume resume;
+    ASSERT_FALSE(client_.GetToFile(L"localhost", path, {}, kDownloadPath, nullptr, BodyObserver(), &resume));
+    const uint64_t kept = resume.kept;
+    ASSERT_GT(kept, 0u);
+
+    std::vector<std::tuple<bool, uint64_t, uint64_t>> asked;
+    const bool ok = client_.GetToFile(
+        L"localhost", path, {}, kDownloadPath, nullptr, BodyObserver(), &resume,
+        [&asked, admitted](const BodyAnnouncement& announced) {
+          asked.emplace_back(announced.has_length, announced.Whole(), announced.length);
+          return admitted;
+        });
+    EXPECT_EQ(asked, (std::vector<std::tuple<bool, uint64_t, uint64_t>>{{true, kPackage.size, kPackage.size - kept}}));
+    EXPECT_EQ(ok, admitted);
+    EXPECT_EQ(resume.kept, admitted ? kPackage.size : kept);
+    EXPECT_EQ(ReadFile(kDownloadPath), Body(kPackage).substr(0, resume.kept));
+  }
 }
 
 TEST_F(WinHttpClientTest, FileSinkLengthIsContentLengthOrBytesReceived) {
