@@ -203,6 +203,16 @@ class ResumedDownloadTest : public testing::TestWithParam<ResumeCase> {
     ASSERT_TRUE(WriteFileBytes(services::StateDir() + "\\packages\\changed.zip", changed_));
   }
 
+  // The package host's resumed.zip into `folder`\Bokrin.zip, or the fresh name it gives way to.
+  static DownloadOutcome DownloadInto(const std::wstring& folder, RecordingObserver& observer, std::wstring* path,
+                                      Md5Digest* digest) {
+    int32_t last_progress = 0;
+    int64_t last_unsized_megabytes = -1;
+    return DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
+                           "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, folder + L"Bokrin.zip"), 0,
+                           path, digest);
+  }
+
   ScopedTempDir temp_;
   const std::string package_ = PatternBytes(3 * kMiB, 1);
   const std::string changed_ = PatternBytes(2 * kMiB + 1000, 2);
@@ -222,14 +232,9 @@ TEST_P(ResumedDownloadTest, TheSecondAttemptAsksForTheRestAndTheFileEndsWhole) {
     ASSERT_TRUE(CreateDirectoryW((folder + L"Bokrin.zip").c_str(), nullptr));
   }
   RecordingObserver observer;
-  int32_t last_progress = 0;
-  int64_t last_unsized_megabytes = -1;
   std::wstring path;
   Md5Digest digest = {};
-  const DownloadOutcome outcome =
-      DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
-                      "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, folder + L"Bokrin.zip"), 0,
-                      &path, &digest);
+  const DownloadOutcome outcome = DownloadInto(folder, observer, &path, &digest);
   ASSERT_EQ(outcome, c.succeeds ? DownloadOutcome::kReceived : DownloadOutcome::kFailed) << ReadFileBytes(log_path_);
   EXPECT_EQ(path, folder + (c.name_taken ? L"Bokrin-1.zip" : L"Bokrin.zip"));
 
@@ -280,14 +285,9 @@ TEST_F(ResumedDownloadTest, APackageWithoutRoomIsNotTriedAgain) {
   ASSERT_TRUE(services::SetMode("package", "huge-length"));
   const std::wstring folder = temp_.path() + L"BokrinInstallZip\\";
   RecordingObserver observer;
-  int32_t last_progress = 0;
-  int64_t last_unsized_megabytes = -1;
   std::wstring path;
   Md5Digest digest = {};
-  const DownloadOutcome outcome =
-      DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
-                      "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, folder + L"Bokrin.zip"), 0,
-                      &path, &digest);
+  const DownloadOutcome outcome = DownloadInto(folder, observer, &path, &digest);
   EXPECT_EQ(outcome, DownloadOutcome::kNoRoom) << ReadFileBytes(log_path_);
   EXPECT_EQ(services::HttpsConnections(), 1);
   EXPECT_EQ(ReadFileBytes(path), "");
