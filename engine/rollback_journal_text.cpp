@@ -74,6 +74,8 @@ bool ParseRecord(const std::vector<WString>& fields, const Journal& journal, Jou
     return false;
   }
   // The backup folder is the journal's own: nothing of the installation is created there.
+  // The installation may have created the install directory itself.
+  if (record->step == JournalStep::kCreatedFolder && record->path == journal.install_dir) return true;
   if (!IsInsideFolder(journal.install_dir, record->path)) return false;
   const WString as_folder = record->path.back() == kBackslash ? record->path : record->path + kBackslash;
   return as_folder != journal.backup_dir && !IsInsideFolder(journal.backup_dir, record->path);

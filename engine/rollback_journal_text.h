@@ -6,7 +6,7 @@
 //   BokrinSetup rollback journal 1
 //   I <tab> install directory            (with its trailing backslash)
 //   B <tab> backup folder                (inside the install directory, ditto)
-//   D <tab> folder                       about to be created
+//   D <tab> folder                       about to be created (may be the install directory)
 //   F <tab> file                         about to be created
 //   R <tab> file <tab> backup <tab> size <tab> last write time
 //                                        about to be moved aside into the backup folder
@@ -49,7 +49,8 @@ WString JournalCommitLine();
 // are not absolute paths (a drive or a share) ending in a backslash, or a backup folder that
 // is not inside the install directory. The records end at the first line that is cut short
 // (the process died while writing it), cannot be read, or names a path outside the install
-// directory or a backup outside the backup folder: nothing after such a line is trusted.
+// directory (only a created folder may be the install directory itself) or a backup outside
+// the backup folder: nothing after such a line is trusted.
 bool ParseJournal(const WString& text, Journal* journal);
 
 // True when `path` lies strictly inside `folder` (which ends with a backslash) and none of its

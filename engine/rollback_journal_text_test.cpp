@@ -21,6 +21,7 @@ WString Text(const std::vector<JournalRecord>& records) {
 
 TEST(RollbackJournalText, ReadsBackWhatWasWrittenInOrder) {
   const std::vector<JournalRecord> records = {
+      Folder(U16("C:\\Program Files\\Bokrin\\")),
       Folder(U16("C:\\Program Files\\Bokrin\\plugins\\")),
       File(U16("C:\\Program Files\\Bokrin\\plugins\\阅读 core.dll")),
       MovedAside(U16("C:\\Program Files\\Bokrin\\Bokrin.exe"), U16("C:\\Program Files\\Bokrin\\BokrinSetup.rollback\\1"),
@@ -52,7 +53,8 @@ TEST(RollbackJournalText, RecordsEndAtTheFirstLineThatCannotBeTrusted) {
       {"outside the install directory", U16("F\tC:\\Windows\\system32\\kernel32.dll\n")},
       {"a step back out of it", U16("F\tC:\\Program Files\\Bokrin\\..\\..\\Windows\\win.ini\n")},
       {"an empty step", U16("D\tC:\\Program Files\\Bokrin\\\\\n")},
-      {"the install directory itself", U16("D\tC:\\Program Files\\Bokrin\\\n")},
+      {"the install directory as a file", U16("F\tC:\\Program Files\\Bokrin\\\n")},
+      {"the install directory's parent", U16("D\tC:\\Program Files\\\n")},
       {"a prefix that is no parent", U16("F\tC:\\Program Files\\BokrinOther\\a.txt\n")},
       {"the backup folder", U16("D\tC:\\Program Files\\Bokrin\\BokrinSetup.rollback\\\n")},
       {"inside the backup folder",
