@@ -41,7 +41,12 @@ int main() {
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  const bool ok = ExtractPackage(window, argv[1], argv[2], downloaded);
+  // The journal's cost counts: the records written through, the files moved aside and, once
+  // the installation would have finished, the backups deleted.
+  RollbackJournal journal;
+  const StopRequest go_on;
+  const bool ok = ExtractPackage(window, argv[1], argv[2], downloaded, journal, go_on);
+  if (ok) journal.Commit();
   QueryPerformanceCounter(&end);
   sink.Drain();
   LocalFree(argv);

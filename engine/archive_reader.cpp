@@ -5,6 +5,7 @@
 
 #include <minizip/iowin32.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -235,6 +236,22 @@ ScopedHandle CreateReplacing(const std::wstring& path, DWORD attributes) {
   return CreateOrTruncate(path, attributes);
 }
 
+#ifdef BOKRIN_TEST_BUILD
+// Tests fill the install volume at a chosen point: once BOKRIN_TEST_EXTRACTION_ROOM bytes of
+// files have been written by this process, every further write fails as on a full disk. The
+// count starts again whenever the variable is unset.
+bool TestVolumeFillsUp(size_t size) {
+  static uint64_t written = 0;
+  const char* room = std::getenv("BOKRIN_TEST_EXTRACTION_ROOM");
+  if (room == nullptr || *room == '\0') {
+    written = 0;
+    return false;
+  }
+  written += size;
+  return written > std::strtoull(room, nullptr, 10);
+}
+#endif
+
 int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, const std::wstring& path) {
   const size_t last_separator = path.find_last_of(L'\\');
   if (last_separator != std::wstring::npos && last_separator > 0) {
@@ -251,6 +268,12 @@ int ExtractFile(ArchiveWalk* walk, int32_t number, const ArchiveEntry& entry, co
   // The write's own error, for the caller's log: the clean-up below sets others.
   DWORD write_error = ERROR_SUCCESS;
   const auto write = [&file, &write_error](const char* data, size_t size) {
+#ifdef BOKRIN_TEST_BUILD
+    if (TestVolumeFillsUp(size)) {
+      write_error = ERROR_DISK_FULL;
+      return false;
+    }
+#endif
     DWORD written = 0;
     const DWORD wanted = static_cast<DWORD>(size);
     if (WriteFile(file.Get(), data, wanted, &written, nullptr) && written == wanted) return true;

@@ -120,6 +120,10 @@ void InstallApp::Run() {
   Md5Digest package_digest = {};
   const DownloadOutcome downloaded = DownloadPackage(this, ToAnsi(ToWide(release.url)), ToAnsi(m_strPackagePath),
                                                      release.size, &m_strPackagePath, &package_digest);
+  if (downloaded == DownloadOutcome::kStopped) {
+    SetupLog(L"Installation cancelled");
+    return;
+  }
   if (downloaded == DownloadOutcome::kNoRoom) {
     SetupLog(L"Download refused: the package does not fit on its volume");
     m_observer.OnError(ErrorMode::kStay, L"临时文件夹所在磁盘空间不足，请清理磁盘后重试！");
@@ -145,7 +149,7 @@ void InstallApp::Run() {
   }
   SetupLog(L"Extraction started into %ls", install_dir.c_str());
   if (!ExtractPackage(this, m_strPackagePath, install_dir, package_digest)) {
-    SetupLog(L"Extraction failed");
+    SetupLog(Stop().Requested() ? L"Installation cancelled" : L"Extraction failed");
     return;
   }
   SetupLog(L"Extraction finished");
@@ -165,6 +169,8 @@ void InstallApp::Run() {
   WriteUninstallEntry(install_dir, ToWide(release.versionNo));
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
   SetupLog(L"Registration finished");
+  // From here on the new client stays, whatever happens to this process.
+  m_journal.Commit();
 
   SetupLog(L"Installation finished");
   m_observer.OnProgress(kProgressFinished);
@@ -179,12 +185,12 @@ void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t 
 DownloadOutcome DownloadPackage(InstallApp* engine, std::string url, std::string package_path, int64_t release_size,
                                 std::wstring* used_path, Md5Digest* digest) {
   return DownloadPackage(engine->Observer(), engine->Shown(), std::move(url), std::move(package_path), release_size,
-                         used_path, digest);
+                         used_path, digest, engine->Stop());
 }
 
 bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded) {
-  return ExtractPackage(engine->Observer(), package_path, install_dir, downloaded);
+  return ExtractPackage(engine->Observer(), package_path, install_dir, downloaded, engine->Journal(), engine->Stop());
 }
 
 unsigned __stdcall InstallThreadProc(void* install_app) {

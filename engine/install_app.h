@@ -11,6 +11,8 @@
 #include "engine/error_logging_observer.h"
 #include "engine/install_observer.h"
 #include "engine/package_download.h"
+#include "engine/rollback_journal.h"
+#include "engine/stop_request.h"
 #include "identity/md5.h"
 
 class InstallApp {
@@ -30,6 +32,12 @@ class InstallApp {
   InstallObserver& Observer() { return m_observer; }
   // What the download has shown so far, kept across its attempts.
   DownloadShown Shown() { return DownloadShown{&m_nLastProgress, &m_nLastUnsizedMegabytes}; }
+  // Whoever may cancel the installation keeps this; it outlives the engine, which its thread
+  // frees when Run returns.
+  std::shared_ptr<StopRequest> StopHandle() const { return m_stop; }
+  const StopRequest& Stop() const { return *m_stop; }
+  // What the extraction writes, kept until the installation has finished.
+  RollbackJournal& Journal() { return m_journal; }
 
   std::wstring m_strInstallPath;
   std::wstring m_strBookPath;
@@ -43,9 +51,12 @@ class InstallApp {
   // Set only by the window constructor: the observer that posts to m_hWnd.
   std::unique_ptr<InstallObserver> m_windowObserver;
   ErrorLoggingObserver m_observer;
+  std::shared_ptr<StopRequest> m_stop = std::make_shared<StopRequest>();
+  RollbackJournal m_journal;
 };
 
-// The download and the extraction, reporting through the engine's observer.
+// The download and the extraction, reporting through the engine's observer, stopping when the
+// installation is cancelled, and the extraction writing through the engine's journal.
 DownloadOutcome DownloadPackage(InstallApp* engine, std::string url, std::string package_path, int64_t release_size,
                                 std::wstring* used_path, Md5Digest* digest);
 bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,

@@ -74,6 +74,14 @@ bool MakePackageFile(const std::wstring& path, ScopedHandle* file) {
   return true;
 }
 
+// Waits `ms` unless the installation is cancelled meanwhile; true when it was.
+bool PauseUnlessStopped(uint32_t ms, const StopRequest& stop) {
+  constexpr DWORD kStepMs = 50;
+  const ULONGLONG start = GetTickCount64();
+  while (!stop.Requested() && GetTickCount64() - start < ms) Sleep(kStepMs);
+  return stop.Requested();
+}
+
 }  // namespace
 
 bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) {
@@ -112,7 +120,7 @@ bool PreparePackagePlace(const std::wstring& package_path, PackagePlace* place) 
 
 DownloadOutcome DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
                                 std::string package_path, int64_t release_size, std::wstring* used_path,
-                                Md5Digest* digest) {
+                                Md5Digest* digest, const StopRequest& stop) {
   PackagePlace place;
   if (!PreparePackagePlace(CodePageToWide(CP_ACP, package_path), &place)) return DownloadOutcome::kFailed;
   // The folder came from these ANSI bytes and the fresh names are ASCII, so the path converts back.
@@ -126,7 +134,10 @@ DownloadOutcome DownloadPackage(InstallObserver& observer, const DownloadShown& 
   // The digest covers the whole file: a continued attempt adds to it, one that starts the
   // file over starts it over too.
   Md5 md5;
-  const BodyObserver observe = [&md5](const char* data, uint32_t size) { md5.Update(data, size); };
+  const BodyObserver observe = [&md5, &stop](const char* data, uint32_t size) {
+    md5.Update(data, size);
+    return !stop.Requested();
+  };
   FileResume resume;
   resume.startOver = [&md5] { md5 = Md5(); };
   // A body that cannot fit is not begun: a full disk would end it as a network failure. A
@@ -148,14 +159,19 @@ DownloadOutcome DownloadPackage(InstallObserver& observer, const DownloadShown& 
     const uint64_t before = resume.kept;
     received = client.GetToFile(target.host, target.pathAndQuery, target.headers, package_path, progress, observe,
                                 &resume, room_check);
-    if (received || no_room) break;
+    if (received || no_room || stop.Requested()) break;
     const NextDownloadAttempt next = PlanNextDownloadAttempt(made, before, resume.kept);
     if (!next.go) break;
     SetupLog(L"Download: attempt %d ended with %llu bytes in the file; another follows", made,
              static_cast<unsigned long long>(resume.kept));
-    if (next.pause_ms != 0) Sleep(next.pause_ms);
+    if (PauseUnlessStopped(next.pause_ms, stop)) break;
     // The host by name failed once; the rest go to an address from HTTP DNS.
     if (made == 1) target = ResolvedTarget(client, url);
+  }
+  if (stop.Requested()) {
+    SetupLog(L"Download stopped with %llu bytes in the file: the installation is cancelled",
+             static_cast<unsigned long long>(resume.kept));
+    return DownloadOutcome::kStopped;
   }
   if (no_room) return DownloadOutcome::kNoRoom;
   if (!received) return DownloadOutcome::kFailed;

@@ -9,6 +9,7 @@
 #include "common/scoped_handle.h"
 #include "engine/download_progress.h"
 #include "engine/install_observer.h"
+#include "engine/stop_request.h"
 #include "identity/md5.h"
 
 // How a download ended.
@@ -17,6 +18,8 @@ enum class DownloadOutcome {
   kFailed,
   // The announced size does not fit on the package's volume: nothing more was fetched, nor retried.
   kNoRoom,
+  // The installation was cancelled: the transfer ended at the next read, and nothing was retried.
+  kStopped,
 };
 
 // `url` and `package_path` are in the ANSI code page. Streams the body into the package file,
@@ -27,10 +30,11 @@ enum class DownloadOutcome {
 // when positive) are compared with the free space of the package's volume before any of them
 // is written. On kReceived, `used_path` is the file that holds the body (see
 // PreparePackagePlace; every attempt writes to it) and `digest` the MD5 of the whole file, by
-// which the extraction knows the package again. A failure is reported by the caller.
+// which the extraction knows the package again. `stop` is looked at after every read and
+// during the pauses between attempts. A failure is reported by the caller.
 DownloadOutcome DownloadPackage(InstallObserver& observer, const DownloadShown& shown, std::string url,
                                 std::string package_path, int64_t release_size, std::wstring* used_path,
-                                Md5Digest* digest);
+                                Md5Digest* digest, const StopRequest& stop);
 
 // One call of the download's progress callback (status, received, total, error): tells
 // `observer` the progress value and the size text when they change what `shown` last told.

@@ -208,9 +208,10 @@ class ResumedDownloadTest : public testing::TestWithParam<ResumeCase> {
                                       Md5Digest* digest) {
     int32_t last_progress = 0;
     int64_t last_unsized_megabytes = -1;
+    const StopRequest go_on;
     return DownloadPackage(observer, DownloadShown{&last_progress, &last_unsized_megabytes},
                            "https://localhost/packages/resumed.zip", WideToCodePage(CP_ACP, folder + L"Bokrin.zip"), 0,
-                           path, digest);
+                           path, digest, go_on);
   }
 
   ScopedTempDir temp_;

@@ -17,6 +17,7 @@
 #include "engine/file_holders.h"
 #include "engine/held_file_text.h"
 #include "engine/progress_milestones.h"
+#include "engine/rollback_journal.h"
 
 namespace {
 
@@ -29,6 +30,11 @@ const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安�
 
 // The extraction's own share of the scale: from the download's end to just below its own.
 constexpr int32_t kProgressValues = kProgressExtracted - kProgressDownloaded - 1;
+
+void ReportNoSpace(InstallObserver& observer) {
+  observer.OnStatus(kNoSpaceStatus);
+  observer.OnError(ErrorMode::kBackToStart, kNoSpaceError);
+}
 
 void ReportUnreadablePackage(InstallObserver& observer) {
   observer.OnStatus(kUnreadableStatus);
@@ -128,16 +134,32 @@ constexpr DWORD kHeldFileRetryStepMs = 100;
 
 bool IsHeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
-// ExtractEntry, tried again while another program holds the target, for kHeldFileWaitMs at
-// most. `error` receives the Win32 error of the last attempt.
-int ExtractEntryOnceReleased(ArchiveHandle archive, int32_t number, const std::wstring& target, DWORD* error) {
+bool IsOutOfSpace(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// Records the entry in the journal (moving aside the file it replaces), then writes it; tried
+// again while another program holds the target, for kHeldFileWaitMs at most. `error` receives
+// the Win32 error of the last attempt.
+int ExtractEntryOnceReleased(ArchiveHandle archive, int32_t number, const std::wstring& target, bool folder,
+                             RollbackJournal& journal, DWORD* error) {
   const ULONGLONG start = GetTickCount64();
   for (;;) {
-    const int result = ExtractEntry(archive, number, target);
-    *error = result == 0 ? ERROR_SUCCESS : GetLastError();
+    *error = journal.Prepare(target, folder);
+    int result = kArchiveCannotCreate;
+    if (*error == ERROR_SUCCESS) {
+      result = ExtractEntry(archive, number, target);
+      *error = result == 0 ? ERROR_SUCCESS : GetLastError();
+    }
     if (result == 0 || !IsHeldByAnotherProgram(*error) || GetTickCount64() - start >= kHeldFileWaitMs) return result;
     Sleep(kHeldFileRetryStepMs);
   }
+}
+
+// Whether `path` is `folder` (both ending with a backslash) or inside it, as Windows compares
+// names: a package must not reach into the journal's backups whatever case it writes.
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
+  return path.size() >= folder.size() &&
+         CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool IsDamagedEntry(int result) {
@@ -153,7 +175,7 @@ int32_t ExtractionProgressStep(int32_t count) {
 }  // namespace
 
 bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
-                    const Md5Digest& downloaded) {
+                    const Md5Digest& downloaded, RollbackJournal& journal, const StopRequest& stop) {
   std::wstring directory = install_dir;
   if (directory.empty() || (directory.back() != L'\\' && directory.back() != L'/')) directory += L'\\';
 
@@ -184,8 +206,11 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
     return false;
   }
   if (!VolumeHasRoom(L"Extraction", ExistingFolderOf(directory), survey.declared_bytes)) {
-    observer.OnStatus(kNoSpaceStatus);
-    observer.OnError(ErrorMode::kBackToStart, kNoSpaceError);
+    ReportNoSpace(observer);
+    return false;
+  }
+  if (!journal.Begin(directory)) {
+    ReportUnwritableFile(observer, RollbackJournalPath());
     return false;
   }
   ArchiveEntry entry;
@@ -195,22 +220,42 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
   int32_t progress = kProgressDownloaded + 1;
   int32_t in_block = 0;
   for (int32_t number = 0; number < count; ++number) {
+    if (stop.Requested()) {
+      SetupLog(L"Extraction stopped before entry %ld: the installation is cancelled", static_cast<long>(number));
+      journal.RollBack();
+      return false;
+    }
     int result = GetArchiveEntry(archive.Get(), number, &entry);
     if (result != 0) {
       SetupLog(L"Extraction: entry %ld cannot be read, zip error %d", static_cast<long>(number), result);
+      journal.RollBack();
       ReportUnreadablePackage(observer);
       return false;
     }
-    const std::wstring target = directory + entry.name;
+    std::wstring target = directory + entry.name;
+    for (wchar_t& ch : target) {
+      if (ch == L'/') ch = L'\\';
+    }
+    if (StartsWithFolder(target + L'\\', journal.BackupDir())) {
+      SetupLog(L"Extraction: package refused, entry %ld \"%ls\" writes into the backup folder",
+               static_cast<long>(number), LoggedName(entry.name).c_str());
+      journal.RollBack();
+      ReportUnreadablePackage(observer);
+      return false;
+    }
     DWORD error = ERROR_SUCCESS;
-    result = ExtractEntryOnceReleased(archive.Get(), number, target, &error);
+    result = ExtractEntryOnceReleased(archive.Get(), number, target, IsDirectoryEntry(entry.attributes, entry.name),
+                                      journal, &error);
     if (result != 0) {
       LogSystemFailure(L"Extraction", SystemCode::Win32Error(error), L"%ls failed, zip error %d", target.c_str(),
                        result);
+      journal.RollBack();
       if (IsDamagedEntry(result)) {
         ReportUnreadablePackage(observer);
       } else if (IsHeldByAnotherProgram(error)) {
         ReportHeldFile(observer, entry.name, target);
+      } else if (IsOutOfSpace(error)) {
+        ReportNoSpace(observer);
       } else {
         ReportUnwritableFile(observer, target);
       }

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "engine/install_observer.h"
+#include "engine/rollback_journal.h"
+#include "engine/stop_request.h"
 #include "identity/md5.h"
 
 // True when every entry was written. The package is opened so that nobody may write, rename or
@@ -11,10 +13,15 @@
 // is `downloaded`). Nothing is written when it is not, when a package file or folder is a link,
 // when the archive is refused as a whole (SurveyPackage) or when its files would not fit on
 // the install volume; the observer then hears that the package is broken, or that the disk is
-// full. A damaged entry met while writing is reported as a broken package as well. A file that
-// another program keeps open is tried again for about two seconds; if it is still held, the
-// error names the file and, where the system knows them, the programs, and sends the user back
-// to the first page. Any other file that cannot be written ends the extraction with the message
-// that makes the wizard quit.
+// full. Every write is recorded in `journal` first (begun here, at the first write); whatever
+// ends the extraction after that, the journal is played back before the observer hears why,
+// so that the install directory is as it was. A damaged entry met while writing, or an entry
+// that names the journal's backup folder, is reported as a broken package; a volume that fills
+// up as the disk being full. A file that another program keeps open is tried again for about
+// two seconds; if it is still held, the error names the file and, where the system knows them,
+// the programs, and sends the user back to the first page. Any other file that cannot be
+// written ends the extraction with the message that makes the wizard quit. `stop`, looked at
+// before each entry, ends the extraction without a report. On success the caller commits the
+// journal once the installation has finished.
 bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
-                    const Md5Digest& downloaded);
+                    const Md5Digest& downloaded, RollbackJournal& journal, const StopRequest& stop);

@@ -281,7 +281,7 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
       return false;
     }
     if (!WriteToSink(sink, buffer.get(), read, std::realloc)) {
-      SetupLog(L"HTTPS: the body does not fit where it goes after %lu bytes",
+      SetupLog(L"HTTPS: the body does not fit where it goes, or is not wanted any more, after %lu bytes",
                static_cast<unsigned long>(received));
       return false;
     }
@@ -383,8 +383,7 @@ bool WriteToSink(ResponseSink* sink, const char* chunk, uint32_t count, SinkReal
   if (count == 0) return true;
   if (sink->kind == ResponseSink::kFile) {
     if (std::fwrite(chunk, 1, count, static_cast<FILE*>(sink->target)) != count) return false;
-    if (sink->observer != nullptr && *sink->observer) (*sink->observer)(chunk, count);
-    return true;
+    return sink->observer == nullptr || !*sink->observer || (*sink->observer)(chunk, count);
   }
   const size_t new_length = static_cast<size_t>(sink->length) + count;
   if (new_length > kMemoryReplyCap) return false;

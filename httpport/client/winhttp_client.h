@@ -14,7 +14,8 @@
 #include "common/utf16.h"
 
 // Sees the body bytes that were written to a file, in order (for a digest kept on the way).
-using BodyObserver = std::function<void(const char* data, uint32_t size)>;
+// False ends the transfer as a failure once those bytes are written (the download is cancelled).
+using BodyObserver = std::function<bool(const char* data, uint32_t size)>;
 
 // Lets a file download go on where a broken one stopped.
 struct FileResume {
@@ -82,7 +83,8 @@ using HeaderList = std::vector<WString>;
 using SinkReallocator = void* (*)(void* block, size_t size);
 
 // Appends a chunk to a sink. False when a memory buffer would pass kMemoryReplyCap or cannot
-// grow (the sink keeps the bytes it had, still NUL-terminated) or a file write falls short.
+// grow (the sink keeps the bytes it had, still NUL-terminated), a file write falls short or
+// the file's observer wants no more.
 bool WriteToSink(ResponseSink* sink, const char* chunk, uint32_t count,
                  SinkReallocator grow = std::realloc);
 

@@ -178,10 +178,27 @@ TEST_F(WinHttpClientTest, GetToFileShowsTheObserverEveryByteOfTheFile) {
     SCOPED_TRACE(variant);
     std::string seen;
     ASSERT_TRUE(client_.GetToFile(L"localhost", PackagePath(variant), {}, kDownloadPath, nullptr,
-                                  [&seen](const char* data, uint32_t size) { seen.append(data, size); }));
+                                  [&seen](const char* data, uint32_t size) {
+                                    seen.append(data, size);
+                                    return true;
+                                  }));
     EXPECT_EQ(seen, ReadFile(kDownloadPath));
     EXPECT_EQ(seen, Body(kPackage));
   }
+}
+
+// A cancelled installation: the observer wants no more after the first chunk, and the transfer
+// ends there as a failure, with the file holding just what the observer saw.
+TEST_F(WinHttpClientTest, AnObserverThatWantsNoMoreEndsTheTransfer) {
+  std::string seen;
+  EXPECT_FALSE(client_.GetToFile(L"localhost", PackagePath("ok"), {}, kDownloadPath, nullptr,
+                                 [&seen](const char* data, uint32_t size) {
+                                   seen.append(data, size);
+                                   return false;
+                                 }));
+  ASSERT_FALSE(seen.empty());
+  EXPECT_LT(seen.size(), Body(kPackage).size());
+  EXPECT_EQ(seen, ReadFile(kDownloadPath));
 }
 
 // A body broken after 1 MiB, continued: the rest is appended after the kept bytes, and the
@@ -190,7 +207,10 @@ TEST_F(WinHttpClientTest, AContinuedFileGetsOnlyTheRestAndCountsTheWhole) {
   ASSERT_TRUE(services::Control("POST", "/mode?service=package&variant=break-once&after=1048576"));
   const WString path = L"/packages/" + WString(kPackage.name, kPackage.name + std::strlen(kPackage.name));
   std::string seen;
-  const BodyObserver observe = [&seen](const char* data, uint32_t size) { seen.append(data, size); };
+  const BodyObserver observe = [&seen](const char* data, uint32_t size) {
+    seen.append(data, size);
+    return true;
+  };
   int starts_over = 0;
   FileResume resume;
   resume.startOver = [&starts_over] { ++starts_over; };
@@ -257,7 +277,10 @@ TEST_F(WinHttpClientTest, GetToFileAsksTheGateBeforeTheBody) {
       Recorder recorder;
       const bool ok = client_.GetToFile(
           L"localhost", PackagePath(c.variant), {}, kDownloadPath, recorder.Callback(),
-          [&observed](const char*, uint32_t size) { observed += size; },
+          [&observed](const char*, uint32_t size) {
+            observed += size;
+            return true;
+          },
           nullptr, [&asked, &observed, admitted](const BodyAnnouncement& announced) {
             EXPECT_EQ(observed, 0u);
             asked.emplace_back(announced.has_length, announced.Whole(), announced.kept);
