@@ -4,6 +4,7 @@
 
 #include "common/product_names.h"
 #include "common/setup_log.h"
+#include "engine/rollback_journal.h"
 #include "entry/client_shutdown.h"
 #include "entry/dll_search.h"
 #include "entry/instance_check.h"
@@ -66,6 +67,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     ActivateOtherWizard();
     return 0;
   }
+  // An installation that a killed installer left half done is undone before anything else;
+  // one that a running installer still keeps (command line "1") is left to it.
+  RecoverUnfinishedInstallation();
   SkinUI::CSkinManagerUI::SetInstance(instance);
   LogSkinDiagnostics();
   LoadSkinResource();

@@ -23,6 +23,7 @@
 #include "common/text_convert.h"
 #include "engine/client_launch.h"
 #include "engine/install_app.h"
+#include "engine/rollback_journal.h"
 #include "engine/testing/report_lines.h"
 
 namespace {
@@ -100,6 +101,8 @@ int main() {
   LocalFree(argv);
   // Logs as the installer does, so that a run here leaves the same log behind.
   OpenSetupLog();
+  // As the installer does: a killed run's half-done installation is undone first.
+  RecoverUnfinishedInstallation();
   if (first == L"--launch") {
     const bool started = StartInstalledClient();
     PrintLine(started ? L"LAUNCHED" : L"LAUNCH FAILED");
