@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -119,16 +120,21 @@ class PackageExtractionTest : public ::testing::Test {
 
   bool ExtractInto(MessageSinkWindow* sink, const std::wstring& package, const std::wstring& install_dir) {
     WindowInstallObserver window(sink->hwnd());
+    const StopRequest go_on;
+    return ExtractReportingTo(window, go_on, sink, package, install_dir);
+  }
+
+  bool ExtractReportingTo(InstallObserver& observer, const StopRequest& stop, MessageSinkWindow* sink,
+                          const std::wstring& package, const std::wstring& install_dir) {
     // The installation's registration would follow; the tests look at what the user keeps.
     RollbackJournal journal;
-    const bool result = ExtractPackage(window, package, install_dir, downloaded_, journal, stop_);
+    const bool result = ExtractPackage(observer, package, install_dir, downloaded_, journal, stop);
     if (result) journal.Commit();
     sink->Drain();
     return result;
   }
 
   ScopedTempDir temp_;
-  StopRequest stop_;
   Md5Digest downloaded_ = {};
   std::wstring install_dir_;
   MessageSinkWindow sink_;
@@ -354,6 +360,115 @@ TEST_F(PackageExtractionTest, ADamagedEntryIsReportedAsABadDownload) {
   }
   EXPECT_EQ(GetFileAttributesW((install_dir_ + L"资料\\data.bin").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesW((install_dir_ + L"short.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Everything about a file that the user could tell apart, and the bytes.
+struct FileState {
+  DWORD attributes;
+  uint64_t write_time;
+  std::string bytes;
+
+  bool operator==(const FileState& other) const {
+    return attributes == other.attributes && write_time == other.write_time && bytes == other.bytes;
+  }
+};
+
+// The whole tree below `directory`, by path relative to it (folders end with a backslash).
+void CollectTree(const std::wstring& directory, const std::wstring& relative, std::map<std::wstring, FileState>* tree) {
+  for (const std::wstring& name : Listing(directory + relative)) {
+    const std::wstring path = relative + name;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(GetFileAttributesExW((directory + path).c_str(), GetFileExInfoStandard, &data));
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      (*tree)[path + L"\\"] = FileState{data.dwFileAttributes, 0, std::string()};
+      CollectTree(directory, path + L"\\", tree);
+    } else {
+      const uint64_t time = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                            data.ftLastWriteTime.dwLowDateTime;
+      (*tree)[path] = FileState{data.dwFileAttributes, time, ReadFileBytes(directory + path)};
+    }
+  }
+}
+
+std::map<std::wstring, FileState> Tree(const std::wstring& directory) {
+  std::map<std::wstring, FileState> tree;
+  CollectTree(directory, std::wstring(), &tree);
+  return tree;
+}
+
+// Tells the window everything, and asks the extraction to stop once it reports `at`, as the
+// wizard does when the user confirms the cancel.
+class StoppingObserver : public WindowInstallObserver {
+ public:
+  StoppingObserver(HWND window, StopRequest* stop, int32_t at) : WindowInstallObserver(window), stop_(stop), at_(at) {}
+  void OnProgress(int32_t value) override {
+    WindowInstallObserver::OnProgress(value);
+    if (value == at_) stop_->Request();
+  }
+
+ private:
+  StopRequest* stop_;
+  int32_t at_;
+};
+
+// A previous release is installed; the new one fails after some of its files were written.
+// Whatever ended it, the previous release is back byte for byte, with its attributes and
+// times, nothing of the new one is left, and the user's own files were never touched.
+TEST_F(PackageExtractionTest, AFailureAfterTheFirstWriteLeavesThePreviousReleaseAsItWas) {
+  const std::wstring previous_client = install_dir_ + L"Bokrin.exe";
+  ASSERT_TRUE(WriteFileBytes(previous_client, "old client"));
+  ASSERT_TRUE(SetFileAttributesW(previous_client.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateDirectoryW((install_dir_ + L"skin").c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(install_dir_ + L"skin\\theme.xml", "<old/>"));
+  ASSERT_TRUE(SetFileAttributesW((install_dir_ + L"skin\\theme.xml").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(WriteFileBytes(install_dir_ + L"plugins", "a file where the new release has a folder"));
+  ASSERT_TRUE(CreateDirectoryW((install_dir_ + L"books").c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(install_dir_ + L"books\\mine.epub", "the user's book"));
+  const std::map<std::wstring, FileState> previous = Tree(install_dir_);
+
+  ZipEntrySpec damaged{"plugins/damaged.dll", std::string(70000, 'd')};
+  damaged.wrong_crc = true;
+  ZipEntrySpec short_data{"skin/short.png", "abc"};
+  short_data.deflate = false;
+  short_data.announced_size = 3000;
+  const auto release = [](const ZipEntrySpec& failing, bool near_end) {
+    std::vector<ZipEntrySpec> entries = {{"Bokrin.exe", "new client"},  {"skin/", ""},
+                                         {"skin/theme.xml", "<new/>"},   {"plugins/", ""},
+                                         {"plugins/reader.dll", "new"},  {"fonts/cjk/song.ttf", "font"}};
+    entries.insert(near_end ? entries.end() - 1 : entries.begin() + 3, failing);
+    return entries;
+  };
+  const ZipEntrySpec plain{"readme.txt", "new readme"};
+  struct Case {
+    const char* what;
+    std::vector<ZipEntrySpec> entries;
+    std::vector<std::wstring> reports;  // statuses and errors, in order
+    const char* room = nullptr;         // BOKRIN_TEST_EXTRACTION_ROOM
+    int32_t stop_at = 0;
+  };
+  const Case cases[] = {
+      {"a wrong CRC in the middle", release(damaged, false), {kUnreadableStatus, kUnreadableError}},
+      {"a size error near the end", release(short_data, true), {kUnreadableStatus, kUnreadableError}},
+      {"an entry into the journal's backups", release({"bokrinsetup.ROLLBACK/1", "evil"}, false),
+       {kUnreadableStatus, kUnreadableError}},
+      {"a full volume", release(plain, true), {kNoSpaceStatus, kNoSpaceError}, "20"},
+      {"a cancel", release(plain, true), {}, nullptr, 804},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MessageSinkWindow sink;
+    const std::wstring package = WritePackage(c.entries);
+    _putenv_s("BOKRIN_TEST_EXTRACTION_ROOM", c.room != nullptr ? c.room : "");
+    StopRequest stop;
+    StoppingObserver observer(sink.hwnd(), &stop, c.stop_at);
+    EXPECT_FALSE(ExtractReportingTo(observer, stop, &sink, package, install_dir_));
+    _putenv_s("BOKRIN_TEST_EXTRACTION_ROOM", "");
+    std::vector<std::wstring> reports;
+    for (const PostedMessage& m : Reports(sink)) reports.push_back(m.text);
+    EXPECT_EQ(reports, c.reports);
+    EXPECT_GE(sink.ProgressValues().size(), 2u) << "the failure came before anything was written";
+    EXPECT_EQ(Tree(install_dir_), previous);
+  }
 }
 
 // Each package is refused as a whole: the earlier installation's files stay as they were and

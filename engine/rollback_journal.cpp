@@ -236,10 +236,8 @@ DWORD RollbackJournal::RecordMissingFolders(const std::wstring& folder) {
   for (;;) {
     const std::wstring step = folder.substr(0, end + 1);
     if (existing_folders_.count(step) == 0) {
-      if (!PathExists(step, true) && !Record({JournalStep::kCreatedFolder, step, {}, 0, 0})) {
-        return ERROR_WRITE_FAULT;
-      }
-      existing_folders_.insert(step);
+      const DWORD error = PrepareFolder(step);
+      if (error != ERROR_SUCCESS) return error;
     }
     if (end + 1 >= folder.size()) return ERROR_SUCCESS;
     end = folder.find(L'\\', end + 1);
@@ -270,6 +268,23 @@ DWORD RollbackJournal::MoveAside(const std::wstring& path) {
   return ERROR_SUCCESS;
 }
 
+DWORD RollbackJournal::PrepareFolder(const std::wstring& folder) {
+  const std::wstring path = WithoutTrailingBackslash(folder);
+  const DWORD attributes = AttributesOf(path);
+  if (IsMissing(attributes)) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // A file of an earlier installation where a folder goes now is replaced, as files are.
+    const DWORD error = MoveAside(path);
+    if (error != ERROR_SUCCESS) return error;
+  }
+  const bool was_folder = !IsMissing(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (!was_folder && !Record({JournalStep::kCreatedFolder, folder, {}, 0, 0})) return ERROR_WRITE_FAULT;
+  existing_folders_.insert(folder);
+  return ERROR_SUCCESS;
+}
+
 DWORD RollbackJournal::Prepare(const std::wstring& target, bool folder) {
   if (!file_) return ERROR_INVALID_HANDLE;
   const std::wstring path = WithoutTrailingBackslash(target);
@@ -278,28 +293,19 @@ DWORD RollbackJournal::Prepare(const std::wstring& target, bool folder) {
   DWORD error = RecordMissingFolders(path.substr(0, separator + 1));
   if (error != ERROR_SUCCESS) return error;
 
+  if (folder) return existing_folders_.count(path + L'\\') != 0 ? ERROR_SUCCESS : PrepareFolder(path + L'\\');
+
   const DWORD attributes = AttributesOf(path);
   if (IsMissing(attributes)) {
     error = GetLastError();
     // Only a file that surely is not there may be recorded as created: rolling that back deletes it.
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
-  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    // A folder entry over a folder changes nothing; a file entry over a folder fails when
-    // it is written, with nothing changed either.
-    if (folder) existing_folders_.insert(path + L'\\');
-    return ERROR_SUCCESS;
-  } else {
-    error = MoveAside(path);
-    if (error != ERROR_SUCCESS) return error;
-  }
-  if (!folder) {
-    // A file that was moved aside needs no record of its own: undoing the move removes its successor.
-    if (!IsMissing(attributes)) return ERROR_SUCCESS;
     return Record({JournalStep::kCreatedFile, path, {}, 0, 0}) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
   }
-  if (!Record({JournalStep::kCreatedFolder, path + L'\\', {}, 0, 0})) return ERROR_WRITE_FAULT;
-  existing_folders_.insert(path + L'\\');
-  return ERROR_SUCCESS;
+  // A file entry over a folder fails when it is written, with nothing changed.
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_SUCCESS;
+  // A file that is moved aside needs no record of its own: undoing the move removes its successor.
+  return MoveAside(path);
 }
 
 void RollbackJournal::Commit() {

@@ -48,6 +48,7 @@ class RollbackJournal {
   bool Write(const WString& text);
   bool Record(const JournalRecord& record);
   DWORD RecordMissingFolders(const std::wstring& folder);
+  DWORD PrepareFolder(const std::wstring& folder);
   DWORD MoveAside(const std::wstring& path);
   void Close();
 
