@@ -147,8 +147,13 @@ void InstallApp::Run() {
     m_observer.OnError(ErrorMode::kStay, L"解压路径出错啦");
     return;
   }
+  if (!m_stop->BeginWriting()) {
+    SetupLog(L"Installation cancelled");
+    return;
+  }
   SetupLog(L"Extraction started into %ls", install_dir.c_str());
   if (!ExtractPackage(this, m_strPackagePath, install_dir, package_digest)) {
+    m_stop->EndWriting();
     SetupLog(Stop().Requested() ? L"Installation cancelled" : L"Extraction failed");
     return;
   }
@@ -171,6 +176,7 @@ void InstallApp::Run() {
   SetupLog(L"Registration finished");
   // From here on the new client stays, whatever happens to this process.
   m_journal.Commit();
+  m_stop->EndWriting();
 
   SetupLog(L"Installation finished");
   m_observer.OnProgress(kProgressFinished);
