@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -219,9 +221,10 @@ void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
 class InstallRunTest : public testing::TestWithParam<RunCase> {
  protected:
   // The log goes to a folder of this test's own, so that no other installer's log is in the way;
-  // it stays there after the run for a look at a failure.
+  // it stays there after the run for a look at a failure. It is opened once per process, by
+  // whichever suite of this fixture runs first.
   static void SetUpTestSuite() {
-    log_path_ = OpenOwnSetupLog(L"install_app_test");
+    if (log_path_.empty()) log_path_ = OpenOwnSetupLog(L"install_app_test");
   }
 
   void SetUp() override {
@@ -253,9 +256,14 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
 
   // Runs one installation; the lines it reported and the log lines it added.
   void Install(const std::wstring& install_dir) {
-    const size_t log_before = ReadFileBytes(log_path_).size();
     RecordingObserver observer;
+    InstallReportingTo(observer, install_dir);
+  }
+
+  void InstallReportingTo(RecordingObserver& observer, const std::wstring& install_dir) {
+    const size_t log_before = ReadFileBytes(log_path_).size();
     InstallApp app(observer, install_dir, temp_.path() + L"Books\\");
+    stop_ = app.StopHandle();
     app.Run();
     lines_ = observer.lines();
     log_ = ReadFileBytes(log_path_).substr(log_before);
@@ -263,6 +271,8 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
 
   static std::wstring log_path_;
   ScopedTempDir temp_;
+  // The stop request of the installation that runs.
+  std::shared_ptr<StopRequest> stop_;
   std::string served_;
   std::vector<std::wstring> lines_;
   std::string log_;
@@ -381,11 +391,7 @@ const RunCase kRunCases[] = {
 // A package place that cannot be used, a folder planted as the package or an earlier package
 // that another program holds open, does not stop the installation: the package goes to a fresh
 // name beside it, and that name is recorded.
-class PackagePlaceRunTest : public InstallRunTest {
- protected:
-  // The setup log stays with the table of runs, which opens it once.
-  static void SetUpTestSuite() {}
-};
+class PackagePlaceRunTest : public InstallRunTest {};
 
 TEST_F(PackagePlaceRunTest, AnUnusablePackagePlaceDoesNotBlockTheInstallation) {
   _putenv("BOKRIN_TEST_NETWORK_CONNECTED=1");
@@ -418,6 +424,77 @@ TEST_F(PackagePlaceRunTest, AnUnusablePackagePlaceDoesNotBlockTheInstallation) {
     }
   }
   DeleteFileW(fresh.c_str());
+}
+
+// The user confirms the cancel at the report `when`: the engine ends without another word, and
+// the previous release (if any) is as it was.
+class CancelRunTest : public InstallRunTest {
+ protected:
+  // Asks for the stop on the engine's thread, as soon as the line is reported.
+  class CancellingObserver : public RecordingObserver {
+   public:
+    CancellingObserver(CancelRunTest* test, std::function<bool(const std::wstring&)> when)
+        : test_(test), when_(std::move(when)) {}
+    bool cancelled() const { return cancelled_; }
+    bool waited() const { return waited_; }
+
+   protected:
+    void OnLine(const std::wstring& line) override {
+      RecordingObserver::OnLine(line);
+      if (cancelled_ || !when_(line)) return;
+      cancelled_ = true;
+      waited_ = test_->stop_->Request();
+    }
+
+   private:
+    CancelRunTest* test_;
+    std::function<bool(const std::wstring&)> when_;
+    bool cancelled_ = false;
+    bool waited_ = false;
+  };
+};
+
+TEST_F(CancelRunTest, ACancelEndsTheInstallationWithNothingOfItLeft) {
+  _putenv("BOKRIN_TEST_NETWORK_CONNECTED=1");
+  struct Case {
+    const char* what;
+    std::function<bool(const std::wstring&)> when;
+    bool writing;  // whoever cancels must wait for the engine
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"during the download",
+       [](const std::wstring& line) {
+         const int value = ProgressValue(line);
+         return value > 100 && value < 400;
+       },
+       false, "Download stopped with "},
+      {"during the extraction", [](const std::wstring& line) { return line == L"PROGRESS 802"; }, true,
+       "Extraction stopped before entry 2: the installation is cancelled"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // A large body, so that the download is still running when the stop comes.
+    Serve({{"Bokrin.exe", "MZ stand-in"}, {"data/", ""}, {"data/noise.bin", NoiseBytes(8 * kMiB)}});
+    const std::wstring install_dir = temp_.path() + L"Bokrin\\";
+    ASSERT_TRUE(CreateDirectoryW(install_dir.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(install_dir + L"Bokrin.exe", "previous client"));
+
+    CancellingObserver observer(this, c.when);
+    InstallReportingTo(observer, install_dir);
+    const std::string shown = WideToCodePage(CP_UTF8, JoinedLines(lines_));
+    ASSERT_TRUE(observer.cancelled()) << shown;
+    EXPECT_EQ(observer.waited(), c.writing);
+    for (const std::wstring& line : lines_) {
+      EXPECT_FALSE(StartsWith(line, L"ERROR ") || line == L"FINISHED") << shown;
+    }
+    EXPECT_NE(log_.find(c.logged), std::string::npos) << log_;
+    EXPECT_NE(log_.find("Installation cancelled"), std::string::npos) << log_;
+    EXPECT_EQ(ReadFileBytes(install_dir + L"Bokrin.exe"), "previous client");
+    EXPECT_FALSE(PathExists(install_dir + L"data", false));
+    EXPECT_FALSE(PathExists(RollbackJournalPath(), false));
+    DeleteTree(install_dir);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, InstallRunTest, testing::ValuesIn(kRunCases),
