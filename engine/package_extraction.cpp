@@ -154,12 +154,29 @@ int ExtractEntryOnceReleased(ArchiveHandle archive, int32_t number, const std::w
   }
 }
 
-// Whether `path` is `folder` (both ending with a backslash) or inside it, as Windows compares
-// names: a package must not reach into the journal's backups whatever case it writes.
-bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
-  return path.size() >= folder.size() &&
-         CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
-                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
+// Entries whose records go to the journal's disk in one write.
+constexpr int32_t kPlannedEntries = 128;
+
+// Where an entry goes, with Windows separators.
+std::wstring TargetOf(const std::wstring& directory, const std::wstring& entry_name) {
+  std::wstring target = directory + entry_name;
+  for (wchar_t& ch : target) {
+    if (ch == L'/') ch = L'\\';
+  }
+  return target;
+}
+
+// The entries from `first` on, for the journal to plan; an entry that cannot be read ends the
+// list, and is met again, and reported, in its turn.
+std::vector<PlannedEntry> EntriesFrom(ArchiveHandle archive, const std::wstring& directory, int32_t first,
+                                      int32_t count) {
+  std::vector<PlannedEntry> entries;
+  ArchiveEntry entry;
+  for (int32_t number = first; number < count && number - first < kPlannedEntries; ++number) {
+    if (GetArchiveEntry(archive, number, &entry) != 0) break;
+    entries.push_back({TargetOf(directory, entry.name), IsDirectoryEntry(entry.attributes, entry.name)});
+  }
+  return entries;
 }
 
 bool IsDamagedEntry(int result) {
@@ -225,6 +242,7 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
       journal.RollBack();
       return false;
     }
+    if (number % kPlannedEntries == 0) journal.Plan(EntriesFrom(archive.Get(), directory, number, count));
     int result = GetArchiveEntry(archive.Get(), number, &entry);
     if (result != 0) {
       SetupLog(L"Extraction: entry %ld cannot be read, zip error %d", static_cast<long>(number), result);
@@ -232,11 +250,8 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
       ReportUnreadablePackage(observer);
       return false;
     }
-    std::wstring target = directory + entry.name;
-    for (wchar_t& ch : target) {
-      if (ch == L'/') ch = L'\\';
-    }
-    if (StartsWithFolder(target + L'\\', journal.BackupDir())) {
+    const std::wstring target = TargetOf(directory, entry.name);
+    if (journal.IsBackupPath(target)) {
       SetupLog(L"Extraction: package refused, entry %ld \"%ls\" writes into the backup folder",
                static_cast<long>(number), LoggedName(entry.name).c_str());
       journal.RollBack();

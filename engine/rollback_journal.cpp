@@ -204,10 +204,14 @@ bool RollbackJournal::Begin(const std::wstring& install_dir) {
   journal_ = Journal();
   journal_.install_dir = install_dir;
   journal_.backup_dir = FreeBackupDir(install_dir);
+  unwritten_.clear();
   existing_folders_.clear();
+  planned_.clear();
+  pending_moves_.clear();
   backups_ = 0;
   backup_folder_made_ = false;
-  if (!Write(JournalHeader(journal_.install_dir, journal_.backup_dir))) {
+  unwritten_ = JournalHeader(journal_.install_dir, journal_.backup_dir);
+  if (!WriteRecorded()) {
     DeleteJournal(&file_);
     return false;
   }
@@ -215,38 +219,111 @@ bool RollbackJournal::Begin(const std::wstring& install_dir) {
   return true;
 }
 
-bool RollbackJournal::Write(const WString& text) {
-  const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  DWORD written = 0;
-  if (WriteFile(file_.Get(), text.data(), bytes, &written, nullptr) && written == bytes) return true;
-  LogSystemFailure(L"Rollback", LastError(), L"the journal cannot be written");
-  return false;
+bool RollbackJournal::IsBackupPath(const std::wstring& path) const {
+  const std::wstring& folder = journal_.backup_dir;
+  const std::wstring as_folder = path.empty() || path.back() == L'\\' ? path : path + L'\\';
+  return as_folder.size() >= folder.size() &&
+         CompareStringOrdinal(as_folder.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool RollbackJournal::Record(const JournalRecord& record) {
-  if (!Write(JournalLine(record))) return false;
-  journal_.records.push_back(record);
+bool RollbackJournal::WriteRecorded() {
+  if (unwritten_.empty()) return true;
+  const DWORD bytes = static_cast<DWORD>(unwritten_.size() * sizeof(wchar_t));
+  DWORD written = 0;
+  if (!WriteFile(file_.Get(), unwritten_.data(), bytes, &written, nullptr) || written != bytes) {
+    LogSystemFailure(L"Rollback", LastError(), L"the journal cannot be written");
+    return false;
+  }
+  unwritten_.clear();
   return true;
 }
 
-DWORD RollbackJournal::RecordMissingFolders(const std::wstring& folder) {
-  const std::wstring& root = journal_.install_dir;
-  if (folder.size() < root.size() || folder.compare(0, root.size(), root) != 0) return ERROR_INVALID_NAME;
-  size_t end = root.size() - 1;
-  for (;;) {
-    const std::wstring step = folder.substr(0, end + 1);
-    if (existing_folders_.count(step) == 0) {
-      const DWORD error = PrepareFolder(step);
-      if (error != ERROR_SUCCESS) return error;
+void RollbackJournal::Record(const JournalRecord& record) {
+  unwritten_ += JournalLine(record);
+  journal_.records.push_back(record);
+}
+
+void RollbackJournal::RecordMoveAside(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data) {
+  const JournalRecord record = {JournalStep::kMovedAside, path, journal_.backup_dir + std::to_wstring(++backups_),
+                                (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                                Ticks(data.ftLastWriteTime)};
+  Record(record);
+  pending_moves_[path] = record;
+}
+
+DWORD RollbackJournal::PlanFolder(const std::wstring& folder) {
+  if (existing_folders_.count(folder) != 0) return ERROR_SUCCESS;
+  const std::wstring path = WithoutTrailingBackslash(folder);
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      existing_folders_.insert(folder);
+      return ERROR_SUCCESS;
     }
-    if (end + 1 >= folder.size()) return ERROR_SUCCESS;
-    end = folder.find(L'\\', end + 1);
+    // A file of an earlier installation where a folder goes now is replaced, as files are.
+    RecordMoveAside(path, data);
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND) {
+    return GetLastError();
   }
+  Record({JournalStep::kCreatedFolder, folder, {}, 0, 0});
+  existing_folders_.insert(folder);
+  return ERROR_SUCCESS;
+}
+
+DWORD RollbackJournal::PlanEntry(const std::wstring& target, bool folder) {
+  const std::wstring path = WithoutTrailingBackslash(target);
+  const std::wstring& root = journal_.install_dir;
+  if (path.size() < root.size() || path.compare(0, root.size(), root) != 0 || IsBackupPath(path)) {
+    return ERROR_INVALID_NAME;
+  }
+  // The folders on the way, from the install directory itself down.
+  for (size_t end = root.size() - 1; end != std::wstring::npos && end < path.size(); end = path.find(L'\\', end + 1)) {
+    const DWORD error = PlanFolder(path.substr(0, end + 1));
+    if (error != ERROR_SUCCESS) return error;
+  }
+  if (folder) {
+    const DWORD error = PlanFolder(path + L'\\');
+    if (error == ERROR_SUCCESS) planned_.insert(path + L'\\');
+    return error;
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    const DWORD error = GetLastError();
+    // Only a file that surely is not there may be recorded as created: rolling that back deletes it.
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
+    Record({JournalStep::kCreatedFile, path, {}, 0, 0});
+  } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // A file that is moved aside needs no record of its own: undoing the move removes its successor.
+    RecordMoveAside(path, data);
+  }
+  // A file entry over a folder fails when it is written, with nothing changed.
+  planned_.insert(path);
+  return ERROR_SUCCESS;
+}
+
+void RollbackJournal::Plan(const std::vector<PlannedEntry>& entries) {
+  if (!file_) return;
+  // An entry that cannot be planned is tried again, and its error met, when its turn comes.
+  for (const PlannedEntry& entry : entries) PlanEntry(entry.target, entry.folder);
+  WriteRecorded();
 }
 
 DWORD RollbackJournal::MoveAside(const std::wstring& path) {
+  const JournalRecord& record = pending_moves_[path];
   WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return GetLastError();
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    // Gone since it was planned: what takes its place is new.
+    pending_moves_.erase(path);
+    Record({JournalStep::kCreatedFile, path, {}, 0, 0});
+    return WriteRecorded() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+  }
+  if (((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) != record.size ||
+      Ticks(data.ftLastWriteTime) != record.write_time) {
+    // Changed since it was planned: the backup must be known by what it is now.
+    RecordMoveAside(path, data);
+    if (!WriteRecorded()) return ERROR_WRITE_FAULT;
+  }
   if (!backup_folder_made_) {
     const std::wstring folder = WithoutTrailingBackslash(journal_.backup_dir);
     if (!CreateDirectoryW(folder.c_str(), nullptr)) {
@@ -258,61 +335,37 @@ DWORD RollbackJournal::MoveAside(const std::wstring& path) {
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
     backup_folder_made_ = true;
   }
-  const JournalRecord record = {JournalStep::kMovedAside, path, journal_.backup_dir + std::to_wstring(++backups_),
-                                (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                                Ticks(data.ftLastWriteTime)};
-  if (!Record(record)) return ERROR_WRITE_FAULT;
   // A rename: the file keeps its attributes and times, and nothing is copied. It fails while
   // another program holds the file without sharing its deletion, which the caller waits out.
-  if (!MoveFileExW(path.c_str(), record.backup.c_str(), 0)) return GetLastError();
-  return ERROR_SUCCESS;
-}
-
-DWORD RollbackJournal::PrepareFolder(const std::wstring& folder) {
-  const std::wstring path = WithoutTrailingBackslash(folder);
-  const DWORD attributes = AttributesOf(path);
-  if (IsMissing(attributes)) {
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
-  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    // A file of an earlier installation where a folder goes now is replaced, as files are.
-    const DWORD error = MoveAside(path);
-    if (error != ERROR_SUCCESS) return error;
-  }
-  const bool was_folder = !IsMissing(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (!was_folder && !Record({JournalStep::kCreatedFolder, folder, {}, 0, 0})) return ERROR_WRITE_FAULT;
-  existing_folders_.insert(folder);
+  if (!MoveFileExW(path.c_str(), pending_moves_[path].backup.c_str(), 0)) return GetLastError();
+  pending_moves_.erase(path);
   return ERROR_SUCCESS;
 }
 
 DWORD RollbackJournal::Prepare(const std::wstring& target, bool folder) {
   if (!file_) return ERROR_INVALID_HANDLE;
   const std::wstring path = WithoutTrailingBackslash(target);
-  const size_t separator = path.find_last_of(L'\\');
-  if (separator == std::wstring::npos) return ERROR_INVALID_NAME;
-  DWORD error = RecordMissingFolders(path.substr(0, separator + 1));
-  if (error != ERROR_SUCCESS) return error;
-
-  if (folder) return existing_folders_.count(path + L'\\') != 0 ? ERROR_SUCCESS : PrepareFolder(path + L'\\');
-
-  const DWORD attributes = AttributesOf(path);
-  if (IsMissing(attributes)) {
-    error = GetLastError();
-    // Only a file that surely is not there may be recorded as created: rolling that back deletes it.
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
-    return Record({JournalStep::kCreatedFile, path, {}, 0, 0}) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+  if (planned_.count(folder ? path + L'\\' : path) == 0) {
+    const DWORD error = PlanEntry(path, folder);
+    if (error != ERROR_SUCCESS) return error;
+    if (!WriteRecorded()) return ERROR_WRITE_FAULT;
   }
-  // A file entry over a folder fails when it is written, with nothing changed.
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_SUCCESS;
-  // A file that is moved aside needs no record of its own: undoing the move removes its successor.
-  return MoveAside(path);
+  // Files in the way of the entry's folders, then the file it replaces.
+  for (size_t end = journal_.install_dir.size() - 1; end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
+    const std::wstring folder = path.substr(0, end);
+    if (pending_moves_.count(folder) == 0) continue;
+    const DWORD error = MoveAside(folder);
+    if (error != ERROR_SUCCESS) return error;
+  }
+  return pending_moves_.count(path) != 0 ? MoveAside(path) : ERROR_SUCCESS;
 }
 
 void RollbackJournal::Commit() {
   if (!file_) return;
   // Once the journal says so, nothing rolls this installation back, not even after a crash
   // while the backups go; without that line, deleting backups could leave a mixed client.
-  if (Write(JournalCommitLine())) {
+  unwritten_ += JournalCommitLine();
+  if (WriteRecorded()) {
     DiscardBackups(journal_);
   } else {
     SetupLog(L"Rollback: the backups in %ls stay", journal_.backup_dir.c_str());

@@ -10,14 +10,22 @@
 // per-machine, and the next run may be another administrator's, with another %TEMP%.
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/scoped_handle.h"
 #include "engine/rollback_journal_text.h"
 
 // "%ProgramData%\BokrinSetup\Rollback.journal"; empty when the folder is unknown.
 std::wstring RollbackJournalPath();
+
+// One entry of the package as the journal plans for it.
+struct PlannedEntry {
+  std::wstring target;  // inside the install directory, "\" separators
+  bool folder;
+};
 
 class RollbackJournal {
  public:
@@ -31,13 +39,17 @@ class RollbackJournal {
   // journal that an earlier run left is recovered first. False, logged, when no journal can be
   // written: nothing may then be changed in the install directory.
   bool Begin(const std::wstring& install_dir);
-  // Before an entry is written to `target` (inside the install directory, "\" separators):
-  // records the folders that will be created on its way, and the file or folder itself; an
-  // existing file in its place is recorded and moved aside. ERROR_SUCCESS, or the Win32 error
-  // that stopped it (logged), such as a sharing violation while another program holds the file.
+  // Records what the next entries will do, in one write to disk instead of one per entry: each
+  // write through to disk costs a flush of the disk's cache. What is planned but never done is
+  // harmless to play back.
+  void Plan(const std::vector<PlannedEntry>& entries);
+  // Before an entry is written to `target`: records it unless it was planned, then moves aside
+  // the file it replaces and any file in the way of its folders. ERROR_SUCCESS, or the Win32
+  // error that stopped it, such as a sharing violation while another program holds the file.
   DWORD Prepare(const std::wstring& target, bool folder);
-  // The backup folder, which no entry may write into.
-  const std::wstring& BackupDir() const { return journal_.backup_dir; }
+  // Whether `path` is the backup folder or inside it, as Windows compares names: no entry may
+  // write there.
+  bool IsBackupPath(const std::wstring& path) const;
 
   // The installation has finished: the backups go, and so does the journal.
   void Commit();
@@ -45,17 +57,24 @@ class RollbackJournal {
   void RollBack();
 
  private:
-  bool Write(const WString& text);
-  bool Record(const JournalRecord& record);
-  DWORD RecordMissingFolders(const std::wstring& folder);
-  DWORD PrepareFolder(const std::wstring& folder);
+  // Records are kept in memory until WriteRecorded puts them on disk, before anything they
+  // announce is done.
+  void Record(const JournalRecord& record);
+  bool WriteRecorded();
+  void RecordMoveAside(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data);
+  DWORD PlanFolder(const std::wstring& folder);
+  DWORD PlanEntry(const std::wstring& target, bool folder);
   DWORD MoveAside(const std::wstring& path);
-  void Close();
 
   ScopedHandle file_;
   Journal journal_;
-  // Folders known to exist, so that each is looked at once.
+  WString unwritten_;
+  // Folders known to exist or recorded as created, so that each is looked at once.
   std::set<std::wstring> existing_folders_;
+  // Targets whose records are on disk (folders with their trailing backslash).
+  std::set<std::wstring> planned_;
+  // Files recorded as moved aside that are still where they were.
+  std::map<std::wstring, JournalRecord> pending_moves_;
   unsigned backups_ = 0;
   bool backup_folder_made_ = false;
 };

@@ -230,4 +230,34 @@ TEST_F(RollbackJournalTest, RollingBackRemovesTheInstallDirectoryItCreated) {
   EXPECT_FALSE(Exists(backup_dir_));
 }
 
+// Entries are recorded ahead in one write; what was planned but never reached is harmless to
+// undo, and a file that changed between the plan and its turn comes back as it was at its turn.
+TEST_F(RollbackJournalTest, PlannedEntriesAreUndoneAsFarAsTheyWereDone) {
+  WriteOldFile(install_dir_ + L"reached.dll", "old reached");
+  WriteOldFile(install_dir_ + L"changed.dll", "old");
+  WriteOldFile(install_dir_ + L"never.dll", "old never");
+  {
+    RollbackJournal journal;
+    ASSERT_TRUE(journal.Begin(install_dir_));
+    journal.Plan({{install_dir_ + L"reached.dll", false},
+                  {install_dir_ + L"changed.dll", false},
+                  {install_dir_ + L"lib\\new.dll", false},
+                  {install_dir_ + L"never.dll", false}});
+    ASSERT_EQ(journal.Prepare(install_dir_ + L"reached.dll", false), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(WriteFileBytes(install_dir_ + L"reached.dll", "new"));
+    WriteOldFile(install_dir_ + L"changed.dll", "changed after the plan");
+    ASSERT_EQ(journal.Prepare(install_dir_ + L"changed.dll", false), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(WriteFileBytes(install_dir_ + L"changed.dll", "new"));
+    ASSERT_EQ(journal.Prepare(install_dir_ + L"lib\\new.dll", false), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(CreateDirectoryW((install_dir_ + L"lib").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(install_dir_ + L"lib\\new.dll", "new"));
+    journal.RollBack();
+  }
+  EXPECT_EQ(ReadFileBytes(install_dir_ + L"reached.dll"), "old reached");
+  EXPECT_EQ(ReadFileBytes(install_dir_ + L"changed.dll"), "changed after the plan");
+  EXPECT_EQ(ReadFileBytes(install_dir_ + L"never.dll"), "old never");
+  EXPECT_FALSE(Exists(install_dir_ + L"lib"));
+  EXPECT_FALSE(Exists(backup_dir_));
+}
+
 }  // namespace
