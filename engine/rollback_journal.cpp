@@ -9,6 +9,7 @@
 #include "common/paths.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
+#include "engine/install_locations.h"
 
 namespace {
 
@@ -398,6 +399,17 @@ void RecoverUnfinishedInstallation() {
       (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !ReadJournalText(file.Get(), &text) ||
       !ParseJournal(text, &journal)) {
     SetupLog(L"Recovery: %ls is no journal that can be played back; discarded", path.c_str());
+    DeleteJournal(&file);
+    return;
+  }
+  // Whoever could write where the journal lives must not steer the installer's rights: only a
+  // journal of the install directory that the machine's product key records is played back.
+  const std::wstring recorded = ReadRecordedLocations().install_dir;
+  if (recorded.size() != journal.install_dir.size() ||
+      CompareStringOrdinal(recorded.c_str(), static_cast<int>(recorded.size()), journal.install_dir.c_str(),
+                           static_cast<int>(journal.install_dir.size()), TRUE) != CSTR_EQUAL) {
+    SetupLog(L"Recovery: the journal is of %ls, not of the recorded install directory \"%ls\"; discarded",
+             journal.install_dir.c_str(), recorded.c_str());
     DeleteJournal(&file);
     return;
   }

@@ -81,6 +81,7 @@ class RollbackJournal {
 
 // At start-up, before anything else touches the install directory: an installation that a
 // killed process left is rolled back (or, if it had finished, its backups deleted) as far as
-// the files still are what the journal says, and the journal is discarded. Logged; nothing
-// happens when there is no journal or a running installation holds it.
+// the files still are what the journal says, and the journal is discarded. Only a journal of
+// the install directory recorded in the machine's product key is played back; any other is
+// discarded. Logged; nothing happens when there is no journal or a running installation holds it.
 void RecoverUnfinishedInstallation();

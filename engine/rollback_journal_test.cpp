@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "common/product_names.h"
+#include "common/registry.h"
 #include "common/scoped_handle.h"
 #include "common/testing/scoped_temp_dir.h"
 #include "common/testing/setup_log_reading.h"
 #include "common/testing/zip_writer.h"
+#include "engine/install_locations.h"
 
 namespace {
 
@@ -43,8 +46,17 @@ class RollbackJournalTest : public ::testing::Test {
     backup_dir_ = install_dir_ + L"BokrinSetup.rollback\\";
     ASSERT_TRUE(CreateDirectoryW(install_dir_.c_str(), nullptr));
     ASSERT_FALSE(Exists(RollbackJournalPath())) << "a journal of another run is in the way";
+    // As the installation records it before it extracts.
+    RecordInstallDir(install_dir_);
   }
-  void TearDown() override { DeleteFileW(RollbackJournalPath().c_str()); }
+  void TearDown() override {
+    DeleteFileW(RollbackJournalPath().c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
+  }
+  static void RecordInstallDir(const std::wstring& install_dir) {
+    const ScopedRegKey key = RegOpenOrCreateKey(HKEY_LOCAL_MACHINE, kProductKey);
+    RegWriteValue(key.Get(), kInstallDirValue, REG_SZ, install_dir);
+  }
 
   // Leaves a journal as a killed installation would: the text as it stood when it died.
   void LeaveJournal(const WString& text) {
@@ -160,8 +172,14 @@ TEST_F(RollbackJournalTest, AJournalReachesNothingOutsideItsInstallDirectory) {
     const char* what;
     WString text;
   };
+  const std::wstring other_dir = temp_.path() + L"Other\\";
+  ASSERT_TRUE(CreateDirectoryW(other_dir.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(other_dir + L"inside.txt", "not the installer's either"));
   const Case cases[] = {
       {"a created file outside", Header() + JournalLine({JournalStep::kCreatedFile, outside, {}, 0, 0})},
+      {"a directory other than the recorded one",
+       JournalHeader(other_dir, other_dir + L"r\\") +
+           JournalLine({JournalStep::kCreatedFile, other_dir + L"inside.txt", {}, 0, 0})},
       {"a step back out", Header() + L"F\t" + install_dir_ + L"..\\outside.txt\n"},
       {"no journal at all", WString(L"F\t") + outside + L"\n"},
   };
@@ -169,6 +187,7 @@ TEST_F(RollbackJournalTest, AJournalReachesNothingOutsideItsInstallDirectory) {
     LeaveJournal(c.text);
     RecoverUnfinishedInstallation();
     EXPECT_EQ(ReadFileBytes(outside), "not the installer's") << c.what;
+    EXPECT_EQ(ReadFileBytes(other_dir + L"inside.txt"), "not the installer's either") << c.what;
     EXPECT_FALSE(Exists(RollbackJournalPath())) << c.what;
   }
 }
@@ -205,6 +224,7 @@ TEST_F(RollbackJournalTest, ANewJournalStartsAfterTheLeftOneIsPlayedBack) {
 // a file in the way of a folder comes back once the folder has gone.
 TEST_F(RollbackJournalTest, RollingBackRemovesTheInstallDirectoryItCreated) {
   const std::wstring fresh = temp_.path() + L"Fresh\\";
+  RecordInstallDir(fresh);
   {
     RollbackJournal journal;
     ASSERT_TRUE(journal.Begin(fresh));
@@ -217,6 +237,7 @@ TEST_F(RollbackJournalTest, RollingBackRemovesTheInstallDirectoryItCreated) {
   }
   EXPECT_FALSE(Exists(fresh));
 
+  RecordInstallDir(install_dir_);
   WriteOldFile(install_dir_ + L"skin", "a file where the new release has a folder");
   {
     RollbackJournal journal;
