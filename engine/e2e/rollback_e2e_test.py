@@ -21,8 +21,6 @@ import time
 sys.dont_write_bytecode = True  # no cache files beside the sources
 import e2e_support as e2e  # noqa: E402
 
-AFTER_DOWNLOAD = ["PROGRESS 800", "STATUS 正在解压，请稍候..."]
-UNREADABLE_PACKAGE = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 下载失败，请检查网络后重新下载！"]
 NO_SPACE = ["STATUS 磁盘空间不足，无法解压安装包！",
             "ERROR 2 安装目录所在磁盘空间不足，请清理磁盘或更换安装目录后重试！"]
 QUERY_FAILED = ["ERROR 2 连接失败,请检查Host或重新连接网络后重试！", "STATUS 连接失败！请检查Host或重新连接网络后重试！"]
@@ -77,6 +75,13 @@ def release_a(client):
              {"mtime": 1500000000, "dos_attributes": FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE}),
             ("data/hidden.dat", b"\x00hidden A", {"mtime": 1400000000, "dos_attributes": FILE_ATTRIBUTE_HIDDEN}),
             ("plugins/old-plugin.dll", rng.randbytes(16 * 1024), {"mtime": 1300000000})]
+
+
+def lines_after_extracting(written, tail):
+    """The engine's lines without the download's own when `written` entries were written, one
+    progress value each, and `tail` followed."""
+    return (e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + e2e.AFTER_DOWNLOAD +
+            ["PROGRESS %d" % (801 + i) for i in range(written)] + tail)
 
 
 def index_of(entries, name):
@@ -168,6 +173,10 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
     def setUp(self):
         self.env.reset_services()
         self.env.env.pop("BOKRIN_TEST_EXTRACTION_ROOM", None)
+        self.start_from_release_a()
+
+    def start_from_release_a(self):
+        """Installs A again unless the install directory still is A as it was left."""
         if self.snapshot_a is None or snapshot(self.install_dir) != self.snapshot_a:
             self.install_release_a()
         self.assert_no_journal()
@@ -228,13 +237,7 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
         self.assert_no_journal()
 
     def assert_installed_lines(self, lines, entries):
-        self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
-                         ["PROGRESS %d" % (801 + i) for i in range(len(entries))] + INSTALLED)
-
-    def extraction_failing_at(self, number, tail):
-        return (e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
-                ["PROGRESS %d" % (801 + i) for i in range(number)] + tail)
+        self.assertEqual(e2e.without_download(lines), lines_after_extracting(len(entries), INSTALLED))
 
     def test_damaged_entry_rolls_back(self):
         count = len(self.entries_b)
@@ -242,16 +245,15 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
             for where, number in (("middle", index_of(self.entries_b, "data/notes/read-only.txt")),
                                   ("near the end", count - 2)):
                 with self.subTest(how=how, where=where):
+                    self.start_from_release_a()
                     package = os.path.join(self.package_dir, "damaged-%s-%d.zip" % (how, number))
                     shutil.copyfile(self.release_b, package)
                     damage(package, number, how)
                     self.offer(package)
                     lines = self.run_update(1)
-                    self.assertEqual(e2e.without_download(lines), self.extraction_failing_at(number, UNREADABLE_PACKAGE))
+                    self.assertEqual(e2e.without_download(lines), lines_after_extracting(number, e2e.OPENING_FAILED))
                     self.assert_release_a_intact()
                     self.assert_rolled_back_cleanly()
-                    if snapshot(self.install_dir) != self.snapshot_a:
-                        self.install_release_a()
 
     def test_file_of_a_held_by_another_program(self):
         self.offer(self.release_b)
@@ -259,7 +261,7 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
         with self.env.file_held(self.env.install_dir + held.replace("/", "\\")):
             lines = self.run_update(1)
         self.assertEqual(e2e.without_download(lines),
-                         self.extraction_failing_at(index_of(self.entries_b, held),
+                         lines_after_extracting(index_of(self.entries_b, held),
                                                     ["ERROR 2 文件被其他程序占用：data\\catalog.db，请关闭该程序后重试！"]))
         self.assert_release_a_intact()
         self.assert_rolled_back_cleanly()
@@ -274,7 +276,7 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
         self.env.env["BOKRIN_TEST_EXTRACTION_ROOM"] = str(room)
         self.offer(self.release_b)
         lines = self.run_update(1)
-        self.assertEqual(e2e.without_download(lines), self.extraction_failing_at(failing, NO_SPACE))
+        self.assertEqual(e2e.without_download(lines), lines_after_extracting(failing, NO_SPACE))
         self.assert_release_a_intact()
         self.assert_rolled_back_cleanly()
 
@@ -389,6 +391,7 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
     def test_package_larger_than_its_volume_fails_at_once(self):
         for variant, announced in (("huge-length", None), ("no-length", str(1 << 50))):
             with self.subTest(variant=variant):
+                self.start_from_release_a()
                 self.env.reset_services()
                 if announced is None:
                     self.offer(self.release_b)
