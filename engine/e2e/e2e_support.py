@@ -34,6 +34,9 @@ FIRST_STEPS = [
     "PROGRESS 80",
 ]
 BEFORE_DOWNLOAD = ["PROGRESS 100", "STATUS 正在下载，请稍候..."]
+AFTER_DOWNLOAD = ["PROGRESS 800", "STATUS 正在解压，请稍候..."]
+# A package that cannot be read or extracted as it should: a bad download, back to the start.
+OPENING_FAILED = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 下载失败，请检查网络后重新下载！"]
 
 
 def parse_args():

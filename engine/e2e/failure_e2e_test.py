@@ -12,9 +12,6 @@ import sys
 sys.dont_write_bytecode = True  # no cache files beside the sources
 import e2e_support as e2e  # noqa: E402
 
-OPENING_FAILED = ["STATUS 打开压缩包失败，请重新下载！", "ERROR 2 下载失败，请检查网络后重新下载！"]
-AFTER_DOWNLOAD = ["PROGRESS 800", "STATUS 正在解压，请稍候..."]
-
 
 class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
     @classmethod
@@ -36,6 +33,9 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         # The setup log and the previous run's.
         temp = os.path.relpath(cls.env.temp_dir(), cls.env.drive_c)
         cls.allowed += [os.path.join(temp, "BokrinSetup.log"), os.path.join(temp, "BokrinSetup.old.log")]
+        # The rollback journal's folder stays; the journal in it goes when the run ends.
+        cls.journal_dir = os.path.join(cls.env.drive_c, "ProgramData", "BokrinSetup")
+        cls.allowed.append(os.path.relpath(cls.journal_dir, cls.env.drive_c))
 
     def setUp(self):
         self.env.reset_services()
@@ -53,6 +53,8 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         after = self.env.snapshot_drive_c()
         outside = sorted(p for p in after - before if not self.allowed_path(p))
         self.assertEqual(outside, [], "written outside the installer's directories")
+        journal_left = os.listdir(self.journal_dir) if os.path.isdir(self.journal_dir) else []
+        self.assertEqual(journal_left, [], "rollback journal left")
         self.assertEqual(code, expected_code, "\n".join(lines))
         return lines
 
@@ -97,7 +99,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         self.env.set_mode("package", "not-found")
         lines = self.run_failing(1)
         self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + e2e.AFTER_DOWNLOAD + e2e.OPENING_FAILED)
         self.assertEqual(self.download_part(lines)[-2:],
                          ["PROGRESS 799", "STATUS 正在下载，请稍候...(已下载：0.00 MB 共：0.00 MB)"])
 
@@ -128,7 +130,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         shutil.rmtree(self.env.unix_path(self.env.install_dir), ignore_errors=True)
         lines = self.run_failing(1)
         self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + e2e.AFTER_DOWNLOAD + e2e.OPENING_FAILED)
         self.assertFalse(os.path.exists(self.env.unix_path(self.env.install_dir + "readme.txt")))
 
     def test_package_without_the_client(self):
@@ -138,7 +140,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         shutil.rmtree(self.env.unix_path(self.env.install_dir), ignore_errors=True)
         lines = self.run_failing(1)
         self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + e2e.AFTER_DOWNLOAD + e2e.OPENING_FAILED)
         self.assertFalse(os.path.exists(self.env.unix_path(self.env.install_dir + "readme.txt")))
 
     def test_install_file_held_open(self):
@@ -147,7 +149,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         with self.env.file_held(held):
             lines = self.run_failing(1)
         self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD +
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + e2e.AFTER_DOWNLOAD +
                          ["PROGRESS 801", "PROGRESS 802",
                           "ERROR 2 文件被其他程序占用：readme.txt，请关闭该程序后重试！"])
 
@@ -162,7 +164,7 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         self.env.set_release(zip=hostile, name="Bokrin.zip")
         lines = self.run_failing(1)
         self.assertEqual(e2e.without_download(lines),
-                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + AFTER_DOWNLOAD + OPENING_FAILED)
+                         e2e.FIRST_STEPS + e2e.BEFORE_DOWNLOAD + e2e.AFTER_DOWNLOAD + e2e.OPENING_FAILED)
         install_dir = self.env.unix_path(self.env.install_dir)
         escaped = [os.path.join(d, f) for d, _, files in os.walk(self.env.drive_c)
                    for f in files if f.startswith("escape-") and not d.startswith(install_dir)]
