@@ -145,13 +145,16 @@ void DiscardBackups(const Journal& journal) {
   RemoveBackupFolder(journal);
 }
 
-// Marks an open journal for deletion and closes it; false, logged, when it stays.
+// Marks an open journal for deletion and closes it; false, logged, when it stays. Its folder
+// goes too once nothing else is in it, so that a run leaves nothing behind there.
 bool DeleteJournal(ScopedHandle* file) {
   FILE_DISPOSITION_INFO disposition = {};
   disposition.DeleteFile = TRUE;
   const bool deleted = SetFileInformationByHandle(file->Get(), FileDispositionInfo, &disposition, sizeof disposition);
   if (!deleted) LogSystemFailure(L"Rollback", LastError(), L"the journal cannot be deleted");
   file->Reset();
+  const std::wstring path = RollbackJournalPath();
+  RemoveDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str());
   return deleted;
 }
 
@@ -188,9 +191,10 @@ bool RollbackJournal::Begin(const std::wstring& install_dir) {
     SetupLog(L"Rollback: the folder of the journal is unknown");
     return false;
   }
-  CreateDirectoryTree(path.substr(0, path.find_last_of(L'\\')).c_str());
   // A journal left by an earlier run is played back before a new one takes its place.
   for (int attempt = 0; !file_; ++attempt) {
+    // Made each time: playing a journal back removes its folder when that is left empty.
+    CreateDirectoryTree(path.substr(0, path.find_last_of(L'\\')).c_str());
     // Nobody may write the journal or take it away while it is kept: only reading it is shared.
     file_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
