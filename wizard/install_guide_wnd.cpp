@@ -3,11 +3,14 @@
 #include <process.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "common/heap_block.h"
 #include "common/product_names.h"
 #include "common/progress_scale.h"
 #include "common/registry.h"
+#include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "common/text_convert.h"
 #include "engine/client_launch.h"
 #include "engine/install_app.h"
@@ -28,15 +31,50 @@ InstallGuideWnd* g_installGuideWnd = nullptr;
 constexpr int kStatusFont = 6;
 constexpr UINT kIconResource = 134;
 
+// How long a confirmed cancel waits for the engine to stop and put the previous client back.
+// Rolling back a large package moves thousands of files and takes seconds; a wait much longer
+// looks like a hung installer, and whatever an engine still busy then leaves behind is rolled
+// back from its journal when the installer next starts.
+constexpr DWORD kCancelWaitMs = 30000;
+
 template <class Control>
 Control* FindAs(SkinUI::CSkinManagerUI& manager, const wchar_t* name) {
   return static_cast<Control*>(manager.FindControl(name));
 }
 
-void StartThread(unsigned(__stdcall* procedure)(void*), void* argument) {
-  // Neither thread is waited for: both end with the process.
-  const uintptr_t thread = _beginthreadex(nullptr, 0, procedure, argument, 0, nullptr);
-  if (thread != 0) CloseHandle(reinterpret_cast<HANDLE>(thread));
+// A handle that the caller does not keep closes at once, and the thread runs on by itself.
+ScopedHandle StartThread(unsigned(__stdcall* procedure)(void*), void* argument) {
+  return ScopedHandle(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, procedure, argument, 0, nullptr)));
+}
+
+// Waits for `object` while this thread's windows go on painting and taking input; false when
+// `timeout_ms` ran out (or the wait failed) first. A quit message that comes meanwhile is posted
+// again afterwards, for the loop that owns it.
+bool WaitPumpingMessages(HANDLE object, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  bool quit = false;
+  WPARAM quit_code = 0;
+  for (;;) {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quit_code = msg.wParam;
+      } else if (!SkinUI::CSkinManagerUI::TranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    // Checked here, not only by the wait: steady input would otherwise keep the loop going.
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) break;
+    const DWORD waited =
+        MsgWaitForMultipleObjects(1, &object, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    // Anything but new input (the object, the time-out, a failure) ends the wait.
+    if (waited != WAIT_OBJECT_0 + 1) break;
+  }
+  if (quit) PostQuitMessage(static_cast<int>(quit_code));
+  return WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
 }
 
 }  // namespace
@@ -124,8 +162,22 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
 }
 
 void InstallGuideWnd::StartInstall(const std::wstring& install_dir, const std::wstring& book_dir) {
-  StartThread(&InstallThreadProc, new InstallApp(m_hWnd, install_dir, book_dir));
+  auto engine = std::make_unique<InstallApp>(m_hWnd, install_dir, book_dir);
+  std::shared_ptr<StopRequest> stop = engine->StopHandle();
+  ScopedHandle thread = StartThread(&InstallThreadProc, engine.get());
+  if (thread) {
+    // The thread frees the engine when its run is over.
+    static_cast<void>(engine.release());
+  } else {
+    LogSystemFailure(L"Wizard", LastError(), L"the engine thread cannot be started");
+  }
+  TrackInstallation(std::move(stop), std::move(thread));
   if (m_pInstallPage != nullptr) StartThread(&InstallPageUI::CarouselThread, m_pInstallPage);
+}
+
+void InstallGuideWnd::TrackInstallation(std::shared_ptr<StopRequest> stop, ScopedHandle thread) {
+  m_installStop = std::move(stop);
+  m_installThread = std::move(thread);
 }
 
 void InstallGuideWnd::OnStartInstall(LPARAM lParam) {
@@ -148,14 +200,16 @@ void InstallGuideWnd::OnStartInstall(LPARAM lParam) {
 }
 
 void InstallGuideWnd::OnStatus(WPARAM wParam, LPARAM lParam) {
-  if (wParam == kStatusNarrow936) {
-    // The text is ours now, and freed here whatever happens to it.
-    HeapText text(reinterpret_cast<char*>(lParam));
-    if (m_pStatus != nullptr && text) m_pStatus->SetText(CodePageToWide(kStatusCodePage, text.get()));
-  } else if (m_pStatus != nullptr && lParam != 0) {
+  // A narrow text is ours now, and freed here whatever happens to it.
+  const HeapText narrow(wParam == kStatusNarrow936 ? reinterpret_cast<char*>(lParam) : nullptr);
+  // Once the cancel is under way the line keeps saying so.
+  if (m_pStatus == nullptr || m_bCancelling) return;
+  if (narrow) {
+    m_pStatus->SetText(CodePageToWide(kStatusCodePage, narrow.get()));
+  } else if (wParam != kStatusNarrow936 && lParam != 0) {
     m_pStatus->SetText(reinterpret_cast<const wchar_t*>(lParam));
   }
-  if (m_pStatus != nullptr) m_pStatus->SetFont(kStatusFont);
+  m_pStatus->SetFont(kStatusFont);
 }
 
 void InstallGuideWnd::OnProgress(int32_t value) {
@@ -183,6 +237,7 @@ int InstallGuideWnd::ConfirmCancelInstall() {
   if (m_pInstallPage != nullptr) m_pInstallPage->StopCarousel();
   ShowWindow(true, true);
   if (ShowTipBox(m_hWnd, L"安装已在进行中，确定取消安装？", L"关闭提示") == 1) {
+    StopInstallationAndWait();
     QuitInstaller();
     return 0;
   }
@@ -192,7 +247,26 @@ int InstallGuideWnd::ConfirmCancelInstall() {
   return 1;
 }
 
+void InstallGuideWnd::StopInstallationAndWait() {
+  if (!m_installStop || !m_installThread || WaitForSingleObject(m_installThread.Get(), 0) != WAIT_TIMEOUT) {
+    SetupLog(L"Cancel confirmed: no installation is running any more");
+    return;
+  }
+  SetupLog(L"Cancel confirmed: waiting up to %lu s for the installation to stop",
+           static_cast<unsigned long>(kCancelWaitMs / 1000));
+  OnStatus(kStatusWide, reinterpret_cast<LPARAM>(L"正在取消安装，请稍候..."));
+  m_bCancelling = true;
+  m_installStop->Request();
+  if (WaitPumpingMessages(m_installThread.Get(), kCancelWaitMs)) {
+    SetupLog(L"Cancel: the installation has stopped");
+  } else {
+    SetupLog(L"Cancel: the installation has not stopped in time; the next start rolls back what it left");
+  }
+}
+
 bool InstallGuideWnd::OnCloseRequest(WPARAM wParam, LPARAM lParam) {
+  // The cancel is already under way, and the window closes when it is over.
+  if (m_bCancelling) return false;
   if (wParam != 0 || lParam != 0 || CurrentPage() != kPageInstalling) {
     QuitInstaller();
     return true;
@@ -221,6 +295,8 @@ LRESULT InstallGuideWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       OnProgress(static_cast<int32_t>(lParam));
       break;
     case WM_INSTALL_FINISHED:
+      // A cancelled installation that still got to its end is left as it is.
+      if (m_bCancelling) break;
       if (m_pInstallPage != nullptr) m_pInstallPage->StopCarousel();
       SelectPage(kPageFinished);
       m_bFinished = true;
@@ -232,7 +308,8 @@ LRESULT InstallGuideWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       if (m_pInstallPage != nullptr) m_pInstallPage->MoveStrip(static_cast<int32_t>(lParam));
       break;
     case WM_INSTALL_ERROR:
-      OnError(wParam, reinterpret_cast<const wchar_t*>(lParam));
+      // The user has already chosen to end the installer; no box asks anything more.
+      if (!m_bCancelling) OnError(wParam, reinterpret_cast<const wchar_t*>(lParam));
       break;
     case WM_WIZARD_START_READING:
       LaunchClient();

@@ -2,9 +2,12 @@
 // The installer's one top-level window: the four wizard pages in a tab layout under a floating
 // bar with the product label and the minimise and close buttons. It turns clicks into page
 // changes, starts the engine and the carousel, and shows what the engine reports.
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "common/scoped_handle.h"
+#include "engine/stop_request.h"
 #include "skinui/control/uilabel.h"
 #include "skinui/control/uiprogress.h"
 #include "skinui/core/geometry.h"
@@ -24,8 +27,11 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
   // The engine and the carousel, each on a thread of its own; either directory may be empty
   // (the engine then takes its default).
   void StartInstall(const std::wstring& install_dir, const std::wstring& book_dir);
+  // Keeps what a confirmed cancel needs of the running installation: the request that stops it
+  // and the thread that a cancel waits for while the engine puts the previous client back.
+  void TrackInstallation(std::shared_ptr<StopRequest> stop, ScopedHandle thread);
   // 1 when the installation goes on, 0 when the user confirmed the cancel (and the installer
-  // is ending).
+  // is ending, once a running engine has stopped or the wait for it has run out).
   int ConfirmCancelInstall();
   // Starts the installed client and ends the installer, or says why not and goes back to the
   // first page.
@@ -47,6 +53,8 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
   void OnError(WPARAM mode, const wchar_t* text);
   // The close decision: false keeps the window.
   bool OnCloseRequest(WPARAM wParam, LPARAM lParam);
+  // Stops a running engine and waits, bounded, for its thread while the window keeps painting.
+  void StopInstallationAndWait();
 
   SkinUI::CTabLayoutUI* m_pTab = nullptr;
   SkinUI::CSliderUI* m_pSlider = nullptr;
@@ -57,6 +65,10 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
   SkinUI::CLabelUI* m_pStatus = nullptr;
   InstallPageUI* m_pInstallPage = nullptr;
   bool m_bFinished = false;
+  std::shared_ptr<StopRequest> m_installStop;
+  ScopedHandle m_installThread;
+  // From a confirmed cancel on: the window only paints until it closes.
+  bool m_bCancelling = false;
 };
 
 // The one wizard window: the existing one, or a new one created, centred and shown.

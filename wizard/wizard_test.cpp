@@ -1,7 +1,9 @@
 // The wizard with the shipped skin, driven by the messages the engine, the carousel thread and
 // the user send it. The windows are real; the engine is not started (its messages are posted
-// here instead), so nothing is installed.
+// here instead, and a stand-in thread takes its place where a cancel waits for it), so nothing
+// is installed.
 #include <windows.h>
+#include <process.h>
 
 #include <gtest/gtest.h>
 
@@ -9,11 +11,14 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "common/progress_scale.h"
+#include "common/scoped_handle.h"
 #include "engine/install_messages.h"
+#include "engine/stop_request.h"
 #include "skinui/control/uibutton.h"
 #include "skinui/control/uilabel.h"
 #include "skinui/core/rect_convert.h"
@@ -113,6 +118,40 @@ std::wstring WaitForAnsweredBox() {
   PumpUntil([] { return !BoxAnswerer::shown.empty(); }, 10000);
   return BoxAnswerer::shown;
 }
+
+// Stands in for the engine thread of an installation: it runs until the test lets it go.
+class StandInEngine {
+ public:
+  StandInEngine() : thread_(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Run, this, 0, nullptr))) {}
+  ~StandInEngine() { End(); }
+  StandInEngine(const StandInEngine&) = delete;
+  StandInEngine& operator=(const StandInEngine&) = delete;
+
+  // Lets the thread go and waits for it.
+  void End() {
+    SetEvent(release_.Get());
+    WaitForSingleObject(thread_.Get(), 10000);
+  }
+  void Release() { SetEvent(release_.Get()); }
+  bool Ended() const { return WaitForSingleObject(thread_.Get(), 0) == WAIT_OBJECT_0; }
+  // What the wizard keeps of it: the stop request and a handle of its own to the thread.
+  void HandTo(InstallGuideWnd* wizard) const {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread_.Get(), GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    wizard->TrackInstallation(stop, ScopedHandle(copy));
+  }
+
+  const std::shared_ptr<StopRequest> stop = std::make_shared<StopRequest>();
+
+ private:
+  static unsigned __stdcall Run(void* self) {
+    WaitForSingleObject(static_cast<StandInEngine*>(self)->release_.Get(), 20000);
+    return 0;
+  }
+
+  ScopedHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  ScopedHandle thread_;
+};
 
 class WizardTest : public testing::Test {
  protected:
@@ -263,11 +302,116 @@ TEST_F(WizardTest, CustomiseFillsThePathsAndChecksThemBeforeStarting) {
 
 TEST_F(WizardTest, ClosingWhileInstallingAsksAndCancelKeepsGoing) {
   ShowInstallingPage();
+  StandInEngine engine;
+  engine.HandTo(wizard_);
   AnswerNextBox(WM_CLOSE, 0);
   Post(WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_FALSE(QuitPosted());
+  EXPECT_FALSE(engine.stop->Requested());
+}
+
+// What the test sees from a timer while the wizard waits for a cancelled engine: first the
+// state that the confirmed cancel left, then, after the engine's late messages and more close
+// requests, that nothing changed; only then does it let the engine end.
+struct CancelWatch {
+  InstallGuideWnd* wizard;
+  CTabLayoutUI* tab;
+  StandInEngine* engine;
+  int step = 0;
+  std::wstring status_while_waiting;
+  int status_font = -1;
+  bool quit_while_waiting = false;
+  bool window_while_waiting = false;
+  bool box_while_waiting = false;
+  int page_after_late_messages = -1;
+  std::wstring status_after_late_messages;
+};
+CancelWatch* g_cancelWatch = nullptr;
+
+SkinUI::CLabelUI* StatusLabel(InstallGuideWnd* wizard) {
+  return static_cast<SkinUI::CLabelUI*>(wizard->GetManager().FindControl(L"lab_install_labtext"));
+}
+
+bool QuitPending() {
+  MSG msg{};
+  return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+VOID CALLBACK WatchCancel(HWND, UINT, UINT_PTR, DWORD) {
+  // A tick already queued when the timer was killed may still come.
+  if (g_cancelWatch == nullptr) return;
+  CancelWatch& watch = *g_cancelWatch;
+  if (!watch.engine->stop->Requested()) return;
+  if (HWND box = FindWindowW(L"ErrTip", nullptr)) {
+    // A box opened while cancelling: noted, and closed so that the wait can go on.
+    watch.box_while_waiting = true;
+    PostMessageW(box, WM_CLOSE, 0, 0);
+    return;
+  }
+  const HWND window = watch.wizard->GetHWND();
+  if (watch.step == 0) {
+    watch.status_while_waiting = StatusLabel(watch.wizard)->GetText();
+    watch.status_font = StatusLabel(watch.wizard)->GetFont();
+    watch.quit_while_waiting = QuitPending();
+    watch.window_while_waiting = IsWindow(window) != FALSE;
+    // What a late engine may still post, and the user closing again; all handled before the
+    // next tick, since a timer comes only when nothing else is queued.
+    PostMessageW(window, WM_INSTALL_STATUS, kStatusWide, reinterpret_cast<LPARAM>(L"正在解压"));
+    PostMessageW(window, WM_INSTALL_ERROR, kErrorBackToStart, reinterpret_cast<LPARAM>(L"解压失败"));
+    PostMessageW(window, WM_INSTALL_FINISHED, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 1);
+    watch.step = 1;
+  } else if (watch.step == 1) {
+    watch.page_after_late_messages = watch.tab->GetCurSel();
+    watch.status_after_late_messages = StatusLabel(watch.wizard)->GetText();
+    watch.quit_while_waiting |= QuitPending();
+    watch.step = 2;
+    watch.engine->Release();
+  }
+}
+
+TEST_F(WizardTest, ConfirmedCancelStopsTheRunningEngineAndQuitsOnceItHasEnded) {
+  ShowInstallingPage();
+  StandInEngine engine;
+  engine.HandTo(wizard_);
+  CancelWatch watch{wizard_, tab_, &engine};
+  g_cancelWatch = &watch;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &WatchCancel);
+  AnswerNextBox(WM_TIP_OK, 0);
+  Post(WM_CLOSE, 0, 0);
+  KillTimer(nullptr, timer);
+  g_cancelWatch = nullptr;
+
+  EXPECT_EQ(BoxAnswerer::shown, L"安装已在进行中，确定取消安装？");
+  EXPECT_TRUE(engine.stop->Requested());
+  ASSERT_EQ(watch.step, 2) << "the wizard did not wait for the engine";
+  EXPECT_EQ(watch.status_while_waiting, L"正在取消安装，请稍候...");
+  EXPECT_EQ(watch.status_font, 6);
+  EXPECT_TRUE(watch.window_while_waiting);
+  EXPECT_FALSE(watch.quit_while_waiting);
+  EXPECT_FALSE(watch.box_while_waiting);
+  EXPECT_EQ(watch.page_after_late_messages, kPageInstalling);
+  EXPECT_EQ(watch.status_after_late_messages, L"正在取消安装，请稍候...");
+  EXPECT_TRUE(engine.Ended());
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(WizardTest, ConfirmedCancelAfterTheEngineHasEndedQuitsAtOnce) {
+  ShowInstallingPage();
+  StandInEngine engine;
+  engine.HandTo(wizard_);
+  engine.End();
+  AnswerNextBox(WM_TIP_OK, 0);
+  const DWORD start = GetTickCount();
+  Post(WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_FALSE(IsWindow(window_));
 }
 
 TEST_F(WizardTest, ErrorThatStaysLeavesThePageAsItIs) {

@@ -103,18 +103,27 @@ class WizardDriver:
         self.wait_for(lambda: self.find_window(BOX_TITLE) is None, 30, "the message box to close")
 
     @staticmethod
-    def wait_for(probe, timeout, what):
+    def wait_for(probe, timeout, what, interval=0.25):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             value = probe()
             if value:
                 return value
-            time.sleep(0.25)
+            time.sleep(interval)
         raise AssertionError("timed out waiting for %s" % what)
 
     def click_at(self, window, point):
+        self.point_at(window, point)
+        self.press()
+
+    @staticmethod
+    def point_at(window, point):
         subprocess.run(["xdotool", "mousemove", "--window", window, str(point[0]), str(point[1])], check=True)
         time.sleep(0.3)  # the button turns hot first, as under a hand
+
+    @staticmethod
+    def press():
+        """A click where the pointer is."""
         subprocess.run(["xdotool", "click", "1"], check=True)
 
     def click(self, page, name):
@@ -123,6 +132,10 @@ class WizardDriver:
 
     def click_box(self, box, name):
         self.click_at(box, centre(self.layout.box()[name]))
+
+    def point_at_box(self, box, name):
+        """The pointer over the box's control, so that press() clicks it the moment it is due."""
+        self.point_at(box, centre(self.layout.box()[name]))
 
     @staticmethod
     def keys(*names):
