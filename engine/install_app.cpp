@@ -139,18 +139,18 @@ void InstallApp::Run() {
   m_observer.OnProgress(kProgressDownloaded);
 
   const std::wstring client_exe = ClientExePath(install_dir);
-  // A client still running from here would hold files that the extraction replaces.
-  KillProcessesByPath(client_exe);
-
   m_observer.OnStatus(L"正在解压，请稍候...");
   if (install_dir.empty()) {
     m_observer.OnError(ErrorMode::kStay, L"解压路径出错啦");
     return;
   }
+  // Nothing is touched once the installation is cancelled, not even a running client.
   if (!m_stop->BeginWriting()) {
     SetupLog(L"Installation cancelled");
     return;
   }
+  // A client still running from here would hold files that the extraction replaces.
+  KillProcessesByPath(client_exe);
   SetupLog(L"Extraction started into %ls", install_dir.c_str());
   if (!ExtractPackage(this, m_strPackagePath, install_dir, package_digest)) {
     m_stop->EndWriting();

@@ -252,11 +252,16 @@ void InstallGuideWnd::StopInstallationAndWait() {
     SetupLog(L"Cancel confirmed: no installation is running any more");
     return;
   }
+  // Before the engine writes to the install directory there is nothing to put back, and it
+  // will not begin once the stop is requested.
+  if (!m_installStop->Request()) {
+    SetupLog(L"Cancel confirmed before the installation wrote anything");
+    return;
+  }
   SetupLog(L"Cancel confirmed: waiting up to %lu s for the installation to stop",
            static_cast<unsigned long>(kCancelWaitMs / 1000));
   OnStatus(kStatusWide, reinterpret_cast<LPARAM>(L"正在取消安装，请稍候..."));
   m_bCancelling = true;
-  m_installStop->Request();
   if (WaitPumpingMessages(m_installThread.Get(), kCancelWaitMs)) {
     SetupLog(L"Cancel: the installation has stopped");
   } else {

@@ -119,10 +119,14 @@ std::wstring WaitForAnsweredBox() {
   return BoxAnswerer::shown;
 }
 
-// Stands in for the engine thread of an installation: it runs until the test lets it go.
+// Stands in for the engine thread of an installation: it runs until the test lets it go. A
+// writing one has begun to change the install directory, as the extraction does.
 class StandInEngine {
  public:
-  StandInEngine() : thread_(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Run, this, 0, nullptr))) {}
+  explicit StandInEngine(bool writing = true)
+      : thread_(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Run, this, 0, nullptr))) {
+    if (writing) stop->BeginWriting();
+  }
   ~StandInEngine() { End(); }
   StandInEngine(const StandInEngine&) = delete;
   StandInEngine& operator=(const StandInEngine&) = delete;
@@ -400,18 +404,26 @@ TEST_F(WizardTest, ConfirmedCancelStopsTheRunningEngineAndQuitsOnceItHasEnded) {
   EXPECT_FALSE(IsWindow(window_));
 }
 
-TEST_F(WizardTest, ConfirmedCancelAfterTheEngineHasEndedQuitsAtOnce) {
-  ShowInstallingPage();
-  StandInEngine engine;
-  engine.HandTo(wizard_);
-  engine.End();
-  AnswerNextBox(WM_TIP_OK, 0);
-  const DWORD start = GetTickCount();
-  Post(WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
-  EXPECT_LT(GetTickCount() - start, 5000u);
-  EXPECT_TRUE(QuitPosted());
-  EXPECT_FALSE(IsWindow(window_));
+// Nothing to put back: the engine has ended, or has not yet written to the install directory
+// (and, stopped, never will); the installer ends at once without waiting for it.
+TEST_F(WizardTest, ConfirmedCancelWithNothingToUndoQuitsAtOnce) {
+  for (const bool ended : {true, false}) {
+    SCOPED_TRACE(ended ? "the engine has ended" : "the engine has written nothing");
+    if (!IsWindow(window_)) SetUp();  // the first case ended the installer
+    ShowInstallingPage();
+    StandInEngine engine(/*writing=*/false);
+    engine.HandTo(wizard_);
+    if (ended) engine.End();
+    AnswerNextBox(WM_TIP_OK, 0);
+    const DWORD start = GetTickCount();
+    Post(WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(engine.Ended(), ended);
+    EXPECT_EQ(engine.stop->Requested(), !ended);
+  }
 }
 
 TEST_F(WizardTest, ErrorThatStaysLeavesThePageAsItIs) {
