@@ -292,7 +292,8 @@ class RollbackEndToEndTest(e2e.EnvironmentTestCase):
                     environment = b"\0" + f.read()
             except OSError:
                 continue
-            if command.lower().endswith(b"\\engine-run.exe") and prefix in environment:
+            # A 64-bit Wine process shows its Windows path, a 32-bit one the Unix path it was started by.
+            if command.lower().replace(b"/", b"\\").endswith(b"\\engine-run.exe") and prefix in environment:
                 found.append(int(pid))
         return found
 
