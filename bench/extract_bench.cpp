@@ -45,7 +45,7 @@ int main() {
   // the installation would have finished, the backups deleted.
   RollbackJournal journal;
   const StopRequest go_on;
-  const bool ok = ExtractPackage(window, argv[1], argv[2], downloaded, journal, go_on);
+  const bool ok = ExtractPackage(window, argv[1], argv[2], downloaded, journal, go_on) == ExitCode::kInstalled;
   if (ok) journal.Commit();
   QueryPerformanceCounter(&end);
   sink.Drain();

@@ -1,6 +1,7 @@
 #pragma once
-// Passes every report on to another observer and writes each error, with its mode, to the
-// setup log first, so that support staff read what the user was shown whichever stage failed.
+// Passes every report on to another observer and writes each error, with its mode, and the
+// installation's result to the setup log first, so that support staff read what the user was
+// shown whichever stage failed.
 #include "engine/install_observer.h"
 
 class ErrorLoggingObserver : public InstallObserver {
@@ -12,6 +13,7 @@ class ErrorLoggingObserver : public InstallObserver {
   void OnProgress(int32_t value) override { m_next.OnProgress(value); }
   void OnError(ErrorMode mode, const wchar_t* text) override;
   void OnFinished() override { m_next.OnFinished(); }
+  void OnResult(ExitCode code) override;
 
  private:
   InstallObserver& m_next;

@@ -63,7 +63,9 @@ InstallApp::InstallApp(HWND hWnd, const std::wstring& install_path, const std::w
 InstallApp::InstallApp(InstallObserver& observer, const std::wstring& install_path, const std::wstring& book_path)
     : m_strInstallPath(install_path), m_strBookPath(book_path), m_hWnd(nullptr), m_observer(observer) {}
 
-void InstallApp::Run() {
+void InstallApp::Run() { m_observer.OnResult(Install()); }
+
+ExitCode InstallApp::Install() {
   // Keeps the socket layer up for the address lookups of the signing and the HTTP DNS retry.
   CHttpPort socket_layer;
 
@@ -74,7 +76,7 @@ void InstallApp::Run() {
   if (!IsNetworkConnected()) {
     SetupLog(L"Network check: the system reports no connection");
     m_observer.OnError(ErrorMode::kBackToStart, L"当前无网络，请检查网络连接！");
-    return;
+    return ExitCode::kServiceFailed;
   }
 
   m_observer.OnStatus(L"正在访问链接，请稍候...");
@@ -91,11 +93,11 @@ void InstallApp::Run() {
   if (query_status.code != 0) {
     m_observer.OnError(ErrorMode::kBackToStart, L"连接失败,请检查Host或重新连接网络后重试！");
     m_observer.OnStatus(L"连接失败！请检查Host或重新连接网络后重试！");
-    return;
+    return ExitCode::kServiceFailed;
   }
   if (release.url.IsEmpty()) {
     m_observer.OnError(ErrorMode::kBackToStart, L"下载出错啦，请检查网络后重新下载！");
-    return;
+    return ExitCode::kServiceFailed;
   }
 
   std::wstring install_dir = m_strInstallPath;
@@ -114,7 +116,7 @@ void InstallApp::Run() {
   m_observer.OnStatus(L"正在下载，请稍候...");
   if (m_strPackagePath.find(L".zip") == std::wstring::npos) {
     m_observer.OnError(ErrorMode::kStay, L"下路径出错！");
-    return;
+    return ExitCode::kDownloadFailed;
   }
   SetupLog(L"Download started into %ls", m_strPackagePath.c_str());
   Md5Digest package_digest = {};
@@ -122,17 +124,17 @@ void InstallApp::Run() {
                                                      release.size, &m_strPackagePath, &package_digest);
   if (downloaded == DownloadOutcome::kStopped) {
     SetupLog(L"Installation cancelled");
-    return;
+    return ExitCode::kCancelled;
   }
   if (downloaded == DownloadOutcome::kNoRoom) {
     SetupLog(L"Download refused: the package does not fit on its volume");
     m_observer.OnError(ErrorMode::kStay, L"临时文件夹所在磁盘空间不足，请清理磁盘后重试！");
-    return;
+    return ExitCode::kDownloadFailed;
   }
   if (downloaded != DownloadOutcome::kReceived) {
     SetupLog(L"Download failed");
     m_observer.OnError(ErrorMode::kStay, L"下载失败，请检查网络后重新下载");
-    return;
+    return ExitCode::kDownloadFailed;
   }
   SetupLog(L"Download finished");
   WritePackagePathValue(m_strPackagePath);
@@ -142,20 +144,21 @@ void InstallApp::Run() {
   m_observer.OnStatus(L"正在解压，请稍候...");
   if (install_dir.empty()) {
     m_observer.OnError(ErrorMode::kStay, L"解压路径出错啦");
-    return;
+    return ExitCode::kBadCommandLine;
   }
   // Nothing is touched once the installation is cancelled, not even a running client.
   if (!m_stop->BeginWriting()) {
     SetupLog(L"Installation cancelled");
-    return;
+    return ExitCode::kCancelled;
   }
   // A client still running from here would hold files that the extraction replaces.
   KillProcessesByPath(client_exe);
   SetupLog(L"Extraction started into %ls", install_dir.c_str());
-  if (!ExtractPackage(this, m_strPackagePath, install_dir, package_digest)) {
+  const ExitCode extracted = ExtractPackage(this, m_strPackagePath, install_dir, package_digest);
+  if (extracted != ExitCode::kInstalled) {
     m_stop->EndWriting();
-    SetupLog(Stop().Requested() ? L"Installation cancelled" : L"Extraction failed");
-    return;
+    SetupLog(extracted == ExitCode::kCancelled ? L"Installation cancelled" : L"Extraction failed");
+    return extracted;
   }
   SetupLog(L"Extraction finished");
   m_observer.OnProgress(kProgressExtracted);
@@ -182,6 +185,7 @@ void InstallApp::Run() {
   m_observer.OnProgress(kProgressFinished);
   m_observer.OnStatus(L"安装完成");
   m_observer.OnFinished();
+  return ExitCode::kInstalled;
 }
 
 void InstallApp::OnDownloadProgress(int32_t status, uint32_t received, uint32_t total, int32_t error) {
@@ -194,7 +198,7 @@ DownloadOutcome DownloadPackage(InstallApp* engine, std::string url, std::string
                          used_path, digest, engine->Stop());
 }
 
-bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
+ExitCode ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded) {
   return ExtractPackage(engine->Observer(), package_path, install_dir, downloaded, engine->Journal(), engine->Stop());
 }

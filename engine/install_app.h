@@ -24,6 +24,7 @@ class InstallApp {
   InstallApp(const InstallApp&) = delete;
   InstallApp& operator=(const InstallApp&) = delete;
 
+  // Ends by telling the observer the installation's result (OnResult), whatever ended it.
   void Run();
   // Bound as the download's progress callback.
   void OnDownloadProgress(int32_t status, uint32_t received, uint32_t total, int32_t error);
@@ -48,6 +49,9 @@ class InstallApp {
   int64_t m_nLastUnsizedMegabytes = -1;
 
  private:
+  // The stages in order; each early return tells how the installation ended.
+  ExitCode Install();
+
   // Set only by the window constructor: the observer that posts to m_hWnd.
   std::unique_ptr<InstallObserver> m_windowObserver;
   ErrorLoggingObserver m_observer;
@@ -59,7 +63,7 @@ class InstallApp {
 // installation is cancelled, and the extraction writing through the engine's journal.
 DownloadOutcome DownloadPackage(InstallApp* engine, std::string url, std::string package_path, int64_t release_size,
                                 std::wstring* used_path, Md5Digest* digest);
-bool ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
+ExitCode ExtractPackage(InstallApp* engine, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded);
 
 // The engine thread's procedure: runs the installation, frees the engine and returns 0.

@@ -201,6 +201,8 @@ std::vector<ZipEntrySpec> DamagedRelease() {
 
 struct RunCase {
   const char* name;
+  // As the installer's exit code tells it.
+  ExitCode result;
   bool offline;
   const char* version_variant;
   const char* package_variant;
@@ -266,6 +268,7 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
     stop_ = app.StopHandle();
     app.Run();
     lines_ = observer.lines();
+    result_ = observer.result();
     log_ = ReadFileBytes(log_path_).substr(log_before);
   }
 
@@ -275,6 +278,7 @@ class InstallRunTest : public testing::TestWithParam<RunCase> {
   std::shared_ptr<StopRequest> stop_;
   std::string served_;
   std::vector<std::wstring> lines_;
+  int result_ = -1;
   std::string log_;
 };
 
@@ -311,6 +315,9 @@ TEST_P(InstallRunTest, ReportsItsStepsAndLogsEachError) {
     if (at != std::wstring::npos) line.replace(at, std::wcslen(kInstallDirMark), install_dir);
   }
   EXPECT_EQ(WithoutDownloadReports(lines_), expected) << shown;
+  EXPECT_EQ(result_, static_cast<int>(c.result));
+  EXPECT_NE(log_.find("Installation result: exit code " + std::to_string(static_cast<int>(c.result))),
+            std::string::npos) << log_;
 
   // The download's reports: each value followed by the amounts so far, the values rising; a
   // later attempt goes on from the value shown, never back (a fall would count as another run).
@@ -349,39 +356,39 @@ TEST_P(InstallRunTest, ReportsItsStepsAndLogsEachError) {
 }
 
 const RunCase kRunCases[] = {
-    {"Success", false, "ok", "ok", kRelease, false,
+    {"Success", ExitCode::kInstalled, false, "ok", "ok", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, kAfterDownload, ExtractionSteps(3),
              {L"PROGRESS 970", L"STATUS 正在安装，请稍候...", L"PROGRESS 980", L"PROGRESS 1000", L"STATUS 安装完成",
               L"FINISHED"}}),
      1, 799},
-    {"NoNetwork", true, "ok", "ok", kRelease, false,
+    {"NoNetwork", ExitCode::kServiceFailed, true, "ok", "ok", kRelease, false,
      {L"STATUS 获取安装包，请稍候...", L"PROGRESS 20", L"ERROR 2 当前无网络，请检查网络连接！"}, 0, 0},
-    {"ServiceReportsAnError", false, "error-code", "ok", kRelease, false,
+    {"ServiceReportsAnError", ExitCode::kServiceFailed, false, "error-code", "ok", kRelease, false,
      Joined({kFirstSteps,
              {L"ERROR 2 连接失败,请检查Host或重新连接网络后重试！", L"STATUS 连接失败！请检查Host或重新连接网络后重试！"}}),
      0, 0},
-    {"ServiceNamesNoPackage", false, "no-url", "ok", kRelease, false,
+    {"ServiceNamesNoPackage", ExitCode::kServiceFailed, false, "no-url", "ok", kRelease, false,
      Joined({kFirstSteps, {L"ERROR 2 下载出错啦，请检查网络后重新下载！"}}), 0, 0},
-    {"ServiceDoesNotAnswer", false, "close", "ok", kRelease, false,
+    {"ServiceDoesNotAnswer", ExitCode::kServiceFailed, false, "close", "ok", kRelease, false,
      Joined({kFirstSteps, {L"ERROR 2 下载出错啦，请检查网络后重新下载！"}}), 0, 0},
     // Half the body, on the direct attempt and on the retry through HTTP DNS (which gets the
     // whole file again, since this server ignores ranges): the installing page stays, and its
     // progress stops at half once.
-    {"DownloadCutShort", false, "ok", "cut-short", kRelease, false,
+    {"DownloadCutShort", ExitCode::kDownloadFailed, false, "ok", "cut-short", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, {L"ERROR 0 下载失败，请检查网络后重新下载"}}), 1, 449},
     // Sizes that no disk holds, stated by the package host or, without a Content-Length, by the
     // version reply: refused before the body, and not retried.
-    {"PackageLargerThanTheFreeSpace", false, "ok", "huge-length", kRelease, false,
+    {"PackageLargerThanTheFreeSpace", ExitCode::kDownloadFailed, false, "ok", "huge-length", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, {kNoRoomError}}), 0, 0},
-    {"UnsizedPackageLargerThanTheFreeSpace", false, "ok", "no-length", kRelease, false,
+    {"UnsizedPackageLargerThanTheFreeSpace", ExitCode::kDownloadFailed, false, "ok", "no-length", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, {kNoRoomError}}), 0, 0, "1125899906842624"},
     // A page of the package host instead of the package is first noticed by the extraction.
-    {"PackageNotFound", false, "ok", "not-found", kRelease, false,
+    {"PackageNotFound", ExitCode::kPackageRefused, false, "ok", "not-found", kRelease, false,
      Joined({kFirstSteps, kBeforeDownload, kAfterDownload, kPackageUnreadable}), 1, 799},
-    {"DamagedPackage", false, "ok", "ok", DamagedRelease(), false,
+    {"DamagedPackage", ExitCode::kPackageRefused, false, "ok", "ok", DamagedRelease(), false,
      Joined({kFirstSteps, kBeforeDownload, kAfterDownload, kPackageUnreadable}), 1, 799},
     // The first file that cannot be written, named in front of the message, makes the wizard quit.
-    {"UnwritableInstallDirectory", false, "ok", "ok", kRelease, true,
+    {"UnwritableInstallDirectory", ExitCode::kInstallDirUnwritable, false, "ok", "ok", kRelease, true,
      Joined({kFirstSteps, kBeforeDownload, kAfterDownload,
              {L"STATUS <install>Bokrin.exe文件替换失败，请退出Bokrin阅读客户端后再试！",
               L"ERROR 4 请退出“Bokrin阅读”后重新安装"}}),
@@ -485,6 +492,7 @@ TEST_F(CancelRunTest, ACancelEndsTheInstallationWithNothingOfItLeft) {
     const std::string shown = WideToCodePage(CP_UTF8, JoinedLines(lines_));
     ASSERT_TRUE(observer.cancelled()) << shown;
     EXPECT_EQ(observer.waited(), c.writing);
+    EXPECT_EQ(result_, static_cast<int>(ExitCode::kCancelled));
     for (const std::wstring& line : lines_) {
       EXPECT_FALSE(StartsWith(line, L"ERROR ") || line == L"FINISHED") << shown;
     }

@@ -8,6 +8,8 @@ constexpr UINT WM_INSTALL_STATUS = WM_USER + 5;    // wParam: kStatusWide or kSt
 constexpr UINT WM_INSTALL_PROGRESS = WM_USER + 6;  // lParam: 0..kProgressScale (common/progress_scale.h)
 constexpr UINT WM_INSTALL_FINISHED = WM_USER + 7;
 constexpr UINT WM_INSTALL_ERROR = WM_USER + 10;  // wParam: error mode, lParam: static wide text
+// The last message of every installation, cancelled ones included; wParam: its ExitCode.
+constexpr UINT WM_INSTALL_RESULT = WM_USER + 14;
 
 // wParam of WM_INSTALL_STATUS.
 constexpr WPARAM kStatusWide = 0;         // lParam: wide text with static lifetime

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/exit_code.h"
+
 // What the wizard does after showing an error; the values are those of WM_INSTALL_ERROR's wParam.
 enum class ErrorMode : uint32_t {
   kStay = 0,         // the installing page stays
@@ -26,4 +28,7 @@ class InstallObserver {
   // (held_file_text.h).
   virtual void OnError(ErrorMode mode, const wchar_t* text) = 0;
   virtual void OnFinished() = 0;
+  // Once, when the installation is over, whatever ended it (a cancel too, which reports nothing
+  // else): how it ended, as the installer's exit code tells it.
+  virtual void OnResult(ExitCode code) = 0;
 };

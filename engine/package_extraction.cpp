@@ -31,27 +31,31 @@ const wchar_t kReplaceFailedError[] = L"请退出“Bokrin阅读”后重新安�
 // The extraction's own share of the scale: from the download's end to just below its own.
 constexpr int32_t kProgressValues = kProgressExtracted - kProgressDownloaded - 1;
 
-void ReportNoSpace(InstallObserver& observer) {
+ExitCode ReportNoSpace(InstallObserver& observer) {
   observer.OnStatus(kNoSpaceStatus);
   observer.OnError(ErrorMode::kBackToStart, kNoSpaceError);
+  return ExitCode::kInstallDirUnwritable;
 }
 
-void ReportUnreadablePackage(InstallObserver& observer) {
+ExitCode ReportUnreadablePackage(InstallObserver& observer) {
   observer.OnStatus(kUnreadableStatus);
   observer.OnError(ErrorMode::kBackToStart, kUnreadableError);
+  return ExitCode::kPackageRefused;
 }
 
 // The path goes in the system code page while the wizard reads the whole text as code page
 // 936; on a Chinese system the two are the same.
-void ReportUnwritableFile(InstallObserver& observer, const std::wstring& target) {
+ExitCode ReportUnwritableFile(InstallObserver& observer, const std::wstring& target) {
   observer.OnNarrowStatus(WideToCodePage(CP_ACP, target) + WideToCodePage(kStatusCodePage, kReplaceFailedStatus));
   observer.OnError(ErrorMode::kQuit, kReplaceFailedError);
+  return ExitCode::kInstallDirUnwritable;
 }
 
 // Another program keeps the file open. The user is told which file and, when the system knows
 // it, which program, and starts again once it is closed.
-void ReportHeldFile(InstallObserver& observer, const std::wstring& entry_name, const std::wstring& target) {
+ExitCode ReportHeldFile(InstallObserver& observer, const std::wstring& entry_name, const std::wstring& target) {
   observer.OnError(ErrorMode::kBackToStart, KeepForProcess(HeldFileErrorText(entry_name, ProgramsHoldingFile(target))));
+  return ExitCode::kInstallDirUnwritable;
 }
 
 std::wstring ToWide(const char* ascii) { return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii)); }
@@ -191,7 +195,7 @@ int32_t ExtractionProgressStep(int32_t count) {
 
 }  // namespace
 
-bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
+ExitCode ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded, RollbackJournal& journal, const StopRequest& stop) {
   std::wstring directory = install_dir;
   if (directory.empty() || (directory.back() != L'\\' && directory.back() != L'/')) directory += L'\\';
@@ -200,35 +204,29 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
   const ScopedHandle package = OpenPackageFile(package_path);
   Md5Digest digest = {};
   if (!package || !DigestOfFile(package.Get(), &digest)) {
-    ReportUnreadablePackage(observer);
-    return false;
+    return ReportUnreadablePackage(observer);
   }
   if (digest != downloaded) {
     SetupLog(L"Extraction: %ls is not the package that was downloaded", package_path.c_str());
-    ReportUnreadablePackage(observer);
-    return false;
+    return ReportUnreadablePackage(observer);
   }
   const ScopedArchive archive(OpenArchiveFile(package.Get()));
   if (!archive) {
     SetupLog(L"Extraction: %ls is not a zip archive that can be read", package_path.c_str());
-    ReportUnreadablePackage(observer);
-    return false;
+    return ReportUnreadablePackage(observer);
   }
   PackageSurvey survey;
   SurveyArchive(archive.Get(), directory.size(), &survey);
   if (survey.fault != PackageFault::kNone) {
     SetupLog(L"Extraction: package refused, %ls, entry %lu \"%ls\"", ToWide(PackageFaultName(survey.fault)).c_str(),
              static_cast<unsigned long>(survey.entry), LoggedName(survey.entry_name).c_str());
-    ReportUnreadablePackage(observer);
-    return false;
+    return ReportUnreadablePackage(observer);
   }
   if (!VolumeHasRoom(L"Extraction", ExistingFolderOf(directory), survey.declared_bytes)) {
-    ReportNoSpace(observer);
-    return false;
+    return ReportNoSpace(observer);
   }
   if (!journal.Begin(directory)) {
-    ReportUnwritableFile(observer, RollbackJournalPath());
-    return false;
+    return ReportUnwritableFile(observer, RollbackJournalPath());
   }
   ArchiveEntry entry;
   GetArchiveEntry(archive.Get(), -1, &entry);
@@ -240,23 +238,21 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
     if (stop.Requested()) {
       SetupLog(L"Extraction stopped before entry %ld: the installation is cancelled", static_cast<long>(number));
       journal.RollBack();
-      return false;
+      return ExitCode::kCancelled;
     }
     if (number % kPlannedEntries == 0) journal.Plan(EntriesFrom(archive.Get(), directory, number, count));
     int result = GetArchiveEntry(archive.Get(), number, &entry);
     if (result != 0) {
       SetupLog(L"Extraction: entry %ld cannot be read, zip error %d", static_cast<long>(number), result);
       journal.RollBack();
-      ReportUnreadablePackage(observer);
-      return false;
+      return ReportUnreadablePackage(observer);
     }
     const std::wstring target = TargetOf(directory, entry.name);
     if (journal.IsBackupPath(target)) {
       SetupLog(L"Extraction: package refused, entry %ld \"%ls\" writes into the backup folder",
                static_cast<long>(number), LoggedName(entry.name).c_str());
       journal.RollBack();
-      ReportUnreadablePackage(observer);
-      return false;
+      return ReportUnreadablePackage(observer);
     }
     DWORD error = ERROR_SUCCESS;
     result = ExtractEntryOnceReleased(archive.Get(), number, target, IsDirectoryEntry(entry.attributes, entry.name),
@@ -265,21 +261,15 @@ bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path,
       LogSystemFailure(L"Extraction", SystemCode::Win32Error(error), L"%ls failed, zip error %d", target.c_str(),
                        result);
       journal.RollBack();
-      if (IsDamagedEntry(result)) {
-        ReportUnreadablePackage(observer);
-      } else if (IsHeldByAnotherProgram(error)) {
-        ReportHeldFile(observer, entry.name, target);
-      } else if (IsOutOfSpace(error)) {
-        ReportNoSpace(observer);
-      } else {
-        ReportUnwritableFile(observer, target);
-      }
-      return false;
+      if (IsDamagedEntry(result)) return ReportUnreadablePackage(observer);
+      if (IsHeldByAnotherProgram(error)) return ReportHeldFile(observer, entry.name, target);
+      if (IsOutOfSpace(error)) return ReportNoSpace(observer);
+      return ReportUnwritableFile(observer, target);
     }
     if (++in_block == step) {
       in_block = 0;
       observer.OnProgress(progress++);
     }
   }
-  return true;
+  return ExitCode::kInstalled;
 }

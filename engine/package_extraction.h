@@ -8,7 +8,8 @@
 #include "engine/stop_request.h"
 #include "identity/md5.h"
 
-// True when every entry was written. The package is opened so that nobody may write, rename or
+// kInstalled when every entry was written; otherwise the class of the failure that ended it
+// (a cancel included). The package is opened so that nobody may write, rename or
 // delete it until the extraction ends, and it must be byte for byte the one downloaded (its MD5
 // is `downloaded`). Nothing is written when it is not, when a package file or folder is a link,
 // when the archive is refused as a whole (SurveyPackage) or when its files would not fit on
@@ -23,5 +24,5 @@
 // written ends the extraction with the message that makes the wizard quit. `stop`, looked at
 // before each entry, ends the extraction without a report. On success the caller commits the
 // journal once the installation has finished.
-bool ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
+ExitCode ExtractPackage(InstallObserver& observer, const std::wstring& package_path, const std::wstring& install_dir,
                     const Md5Digest& downloaded, RollbackJournal& journal, const StopRequest& stop);

@@ -121,15 +121,15 @@ class PackageExtractionTest : public ::testing::Test {
   bool ExtractInto(MessageSinkWindow* sink, const std::wstring& package, const std::wstring& install_dir) {
     WindowInstallObserver window(sink->hwnd());
     const StopRequest go_on;
-    return ExtractReportingTo(window, go_on, sink, package, install_dir);
+    return ExtractReportingTo(window, go_on, sink, package, install_dir) == ExitCode::kInstalled;
   }
 
-  bool ExtractReportingTo(InstallObserver& observer, const StopRequest& stop, MessageSinkWindow* sink,
-                          const std::wstring& package, const std::wstring& install_dir) {
+  ExitCode ExtractReportingTo(InstallObserver& observer, const StopRequest& stop, MessageSinkWindow* sink,
+                              const std::wstring& package, const std::wstring& install_dir) {
     // The installation's registration would follow; the tests look at what the user keeps.
     RollbackJournal journal;
-    const bool result = ExtractPackage(observer, package, install_dir, downloaded_, journal, stop);
-    if (result) journal.Commit();
+    const ExitCode result = ExtractPackage(observer, package, install_dir, downloaded_, journal, stop);
+    if (result == ExitCode::kInstalled) journal.Commit();
     sink->Drain();
     return result;
   }
@@ -443,16 +443,19 @@ TEST_F(PackageExtractionTest, AFailureAfterTheFirstWriteLeavesThePreviousRelease
     const char* what;
     std::vector<ZipEntrySpec> entries;
     std::vector<std::wstring> reports;  // statuses and errors, in order
+    ExitCode result;
     const char* room = nullptr;         // BOKRIN_TEST_EXTRACTION_ROOM
     int32_t stop_at = 0;
   };
   const Case cases[] = {
-      {"a wrong CRC in the middle", release(damaged, false), {kUnreadableStatus, kUnreadableError}},
-      {"a size error near the end", release(short_data, true), {kUnreadableStatus, kUnreadableError}},
+      {"a wrong CRC in the middle", release(damaged, false), {kUnreadableStatus, kUnreadableError},
+       ExitCode::kPackageRefused},
+      {"a size error near the end", release(short_data, true), {kUnreadableStatus, kUnreadableError},
+       ExitCode::kPackageRefused},
       {"an entry into the journal's backups", release({"bokrinsetup.ROLLBACK/1", "evil"}, false),
-       {kUnreadableStatus, kUnreadableError}},
-      {"a full volume", release(plain, true), {kNoSpaceStatus, kNoSpaceError}, "20"},
-      {"a cancel", release(plain, true), {}, nullptr, 804},
+       {kUnreadableStatus, kUnreadableError}, ExitCode::kPackageRefused},
+      {"a full volume", release(plain, true), {kNoSpaceStatus, kNoSpaceError}, ExitCode::kInstallDirUnwritable, "20"},
+      {"a cancel", release(plain, true), {}, ExitCode::kCancelled, nullptr, 804},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -461,7 +464,7 @@ TEST_F(PackageExtractionTest, AFailureAfterTheFirstWriteLeavesThePreviousRelease
     _putenv_s("BOKRIN_TEST_EXTRACTION_ROOM", c.room != nullptr ? c.room : "");
     StopRequest stop;
     StoppingObserver observer(sink.hwnd(), &stop, c.stop_at);
-    EXPECT_FALSE(ExtractReportingTo(observer, stop, &sink, package, install_dir_));
+    EXPECT_EQ(ExtractReportingTo(observer, stop, &sink, package, install_dir_), c.result);
     _putenv_s("BOKRIN_TEST_EXTRACTION_ROOM", "");
     std::vector<std::wstring> reports;
     for (const PostedMessage& m : Reports(sink)) reports.push_back(m.text);

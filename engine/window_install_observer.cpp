@@ -26,3 +26,7 @@ void WindowInstallObserver::OnError(ErrorMode mode, const wchar_t* text) {
 }
 
 void WindowInstallObserver::OnFinished() { PostMessageW(window_, WM_INSTALL_FINISHED, 0, 0); }
+
+void WindowInstallObserver::OnResult(ExitCode code) {
+  PostMessageW(window_, WM_INSTALL_RESULT, static_cast<WPARAM>(code), 0);
+}

@@ -16,6 +16,7 @@ class WindowInstallObserver : public InstallObserver {
   void OnProgress(int32_t value) override;
   void OnError(ErrorMode mode, const wchar_t* text) override;
   void OnFinished() override;
+  void OnResult(ExitCode code) override;
 
  private:
   HWND window_;

@@ -2,6 +2,7 @@
 // For engine tests and engine-run: the engine's reports as lines of text, in the order they
 // come: "STATUS <text>", "PROGRESS <value>", "ERROR <mode> <text>", "FINISHED". A narrow status
 // is converted from code page 936, as the wizard converts it.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,17 @@ class ReportLineObserver : public InstallObserver {
   void OnProgress(int32_t value) override;
   void OnError(ErrorMode mode, const wchar_t* text) override;
   void OnFinished() override;
+  // Kept, not printed: the lines are those of the engine's specified reports.
+  void OnResult(ExitCode code) override { result_ = static_cast<int>(code); }
+  // -1 until the engine has reported it.
+  int result() const { return result_; }
 
  protected:
   // Each line as it comes, on the thread that reports.
   virtual void OnLine(const std::wstring& line) = 0;
+
+ private:
+  std::atomic<int> result_{-1};
 };
 
 // Keeps the lines; read them once the engine has returned.
