@@ -4,6 +4,7 @@
 
 #include "common/product_names.h"
 #include "common/setup_log.h"
+#include "engine/exit_code.h"
 #include "engine/rollback_journal.h"
 #include "entry/client_shutdown.h"
 #include "entry/dll_search.h"
@@ -54,9 +55,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   // Before the client shutdown, whose steps are logged too.
   OpenSetupLog();
 
+  // Each path ends with the code that tells a caller how the run went (engine/exit_code.h).
   if (IsSystemTooOld()) {
     ShowSystemTooOldBox();
-    return 0;
+    return static_cast<int>(ExitCode::kSystemTooOld);
   }
   ShutDownRunningClient();
   SetProcessDPIAware();
@@ -65,7 +67,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   const bool skip_instance_check = command_line != nullptr && std::strcmp(command_line, "1") == 0;
   if (!skip_instance_check && !FindRunningWizard()) {
     ActivateOtherWizard();
-    return 0;
+    return static_cast<int>(ExitCode::kAnotherInstaller);
   }
   // An installation that a killed installer left half done is undone before anything else;
   // one that a running installer still keeps (command line "1") is left to it.
@@ -75,5 +77,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   LoadSkinResource();
   ShowInstallGuideWnd(nullptr);
   SkinUI::CSkinManagerUI::MessageLoop();
-  return 0;
+  return static_cast<int>(InstallerExitCode());
 }

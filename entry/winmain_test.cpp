@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/scoped_handle.h"
+#include "engine/exit_code.h"
 #include "wizard/wizard_messages.h"
 
 namespace {
@@ -99,13 +100,14 @@ class OpenWizard : public testing::Test {
 
 TEST_F(OpenWizard, SecondInstallerActivatesItAndEnds) {
   ShowWindow(window_, SW_SHOWMINIMIZED);
-  EXPECT_EQ(RunInstaller(L""), 0u);
+  EXPECT_EQ(RunInstaller(L""), static_cast<DWORD>(ExitCode::kAnotherInstaller));
   EXPECT_EQ(ActivationsReceived(), L"1");
   EXPECT_FALSE(IsIconic(window_));
 }
 
 // Only the whole command line "1" skips the check and opens a wizard of its own, which ends the
-// installer when it is closed on its first page; anything around the "1" does not count.
+// installer when it is closed on its first page (with nothing installed: cancelled); anything
+// around the "1" does not count.
 TEST_F(OpenWizard, OnlyTheExactArgumentOneSkipsTheCheck) {
   struct Case {
     const wchar_t* arguments;
@@ -121,7 +123,8 @@ TEST_F(OpenWizard, OnlyTheExactArgumentOneSkipsTheCheck) {
         PostMessageW(wizard, WM_CLOSE, 0, 0);
       }
     };
-    EXPECT_EQ(RunInstaller(c.arguments, close_wizard), 0u) << c.arguments;
+    const ExitCode code = c.opens_wizard ? ExitCode::kCancelled : ExitCode::kAnotherInstaller;
+    EXPECT_EQ(RunInstaller(c.arguments, close_wizard), static_cast<DWORD>(code)) << c.arguments;
     EXPECT_EQ(opened, c.opens_wizard) << c.arguments;
     EXPECT_EQ(ActivationsReceived(), c.activations) << c.arguments;
   }

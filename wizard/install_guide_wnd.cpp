@@ -26,6 +26,8 @@
 namespace {
 
 InstallGuideWnd* g_installGuideWnd = nullptr;
+// How this run of the installer ends so far; read once its message loop is over.
+ExitCode g_exitCode = ExitCode::kCancelled;
 
 // The status line's font while the engine reports.
 constexpr int kStatusFont = 6;
@@ -93,6 +95,8 @@ InstallGuideWnd* ShowInstallGuideWnd(HWND parent) {
 
 void QuitInstaller() { PostQuitMessage(0); }
 
+ExitCode InstallerExitCode() { return g_exitCode; }
+
 InstallGuideWnd::~InstallGuideWnd() {
   if (g_installGuideWnd == this) g_installGuideWnd = nullptr;
 }
@@ -108,6 +112,7 @@ SkinUI::CControlUI* InstallGuideWnd::CreateControl(const wchar_t* element_name) 
 }
 
 void InstallGuideWnd::InitWindow() {
+  g_exitCode = ExitCode::kCancelled;
   m_pm.SetDPI(SkinUI::CDPI::GetMainMonitorDPI());
   m_bFinished = false;
   SetIcon(kIconResource);
@@ -162,6 +167,8 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
 }
 
 void InstallGuideWnd::StartInstall(const std::wstring& install_dir, const std::wstring& book_dir) {
+  // A closed wizard now ends this installation, whatever an earlier one ended with.
+  g_exitCode = ExitCode::kCancelled;
   auto engine = std::make_unique<InstallApp>(m_hWnd, install_dir, book_dir);
   std::shared_ptr<StopRequest> stop = engine->StopHandle();
   ScopedHandle thread = StartThread(&InstallThreadProc, engine.get());
@@ -260,6 +267,8 @@ void InstallGuideWnd::StopInstallationAndWait() {
   }
   SetupLog(L"Cancel confirmed: waiting up to %lu s for the installation to stop",
            static_cast<unsigned long>(kCancelWaitMs / 1000));
+  // The engine's own result, which comes while the window waits, has the last word.
+  g_exitCode = ExitCode::kCancelled;
   OnStatus(kStatusWide, reinterpret_cast<LPARAM>(L"正在取消安装，请稍候..."));
   m_bCancelling = true;
   if (WaitPumpingMessages(m_installThread.Get(), kCancelWaitMs)) {
@@ -284,6 +293,7 @@ void InstallGuideWnd::LaunchClient() {
     QuitInstaller();
     return;
   }
+  g_exitCode = ExitCode::kClientNotStarted;
   ShowTipBox(m_hWnd, L"启动失败，请重新安装或稍后重试！", L"提示");
   SelectPage(kPageStart);
 }
@@ -311,6 +321,9 @@ LRESULT InstallGuideWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       break;
     case WM_CAROUSEL_STEP:
       if (m_pInstallPage != nullptr) m_pInstallPage->MoveStrip(static_cast<int32_t>(lParam));
+      break;
+    case WM_INSTALL_RESULT:
+      g_exitCode = static_cast<ExitCode>(wParam);
       break;
     case WM_INSTALL_ERROR:
       // The user has already chosen to end the installer; no box asks anything more.

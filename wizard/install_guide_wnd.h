@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/scoped_handle.h"
+#include "engine/exit_code.h"
 #include "engine/stop_request.h"
 #include "skinui/control/uilabel.h"
 #include "skinui/control/uiprogress.h"
@@ -75,3 +76,7 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
 InstallGuideWnd* ShowInstallGuideWnd(HWND parent);
 // Ends the toolkit's message loop, and with it the installer.
 void QuitInstaller();
+// The exit code of an interactive run, once the loop has ended: the result of the last
+// installation (the code of the error shown, or kInstalled), kCancelled when the user cancelled
+// one or closed the wizard before any finished, kClientNotStarted after a failed start.
+ExitCode InstallerExitCode();

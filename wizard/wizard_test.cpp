@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/progress_scale.h"
 #include "common/scoped_handle.h"
@@ -278,6 +280,32 @@ TEST_P(CloseWithoutQuestionTest, EndsTheInstaller) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, CloseWithoutQuestionTest, testing::Values(kPageStart, kPageCustom, kPageFinished));
+
+// The installer's exit code tells a caller how the run ended: the result of the installation,
+// the error's when one was shown, and "cancelled" when the wizard closed before any finished.
+TEST_F(WizardTest, TheExitCodeIsTheResultOfTheLastInstallation) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<UINT, ExitCode>> reports;  // messages with the result as wParam
+    ExitCode code;
+  };
+  const Case cases[] = {
+      {"closed before any installation", {}, ExitCode::kCancelled},
+      {"closed after an error", {{WM_INSTALL_RESULT, ExitCode::kDownloadFailed}}, ExitCode::kDownloadFailed},
+      {"closed after the installation finished",
+       {{WM_INSTALL_FINISHED, ExitCode::kInstalled}, {WM_INSTALL_RESULT, ExitCode::kInstalled}},
+       ExitCode::kInstalled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!IsWindow(window_)) SetUp();  // each case ends the installer
+    for (const auto& report : c.reports) Post(report.first, static_cast<WPARAM>(report.second), 0);
+    tab_->SelectItem(kPageStart);
+    Post(WM_CLOSE, 0, 0);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(InstallerExitCode(), c.code);
+  }
+}
 
 TEST_F(WizardTest, CustomiseFillsThePathsAndChecksThemBeforeStarting) {
   static_cast<SkinUI::CButtonUI*>(Find(L"btn_CustomizeInstall"))->Activate();
