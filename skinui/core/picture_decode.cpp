@@ -44,24 +44,32 @@ bool HuffmanTablesFit(const uint8_t* data, size_t size) {
   return true;
 }
 
-// stb_image 2.27 copies each PNG data chunk onto the data gathered so far. Before the first
-// non-empty chunk nothing has been gathered, and an empty chunk there becomes a copy of no bytes
-// to a null pointer, which C leaves undefined. Encoders never write such a chunk, so a file that
-// starts its data with one is refused rather than handed over.
-bool PngDataStartsEmpty(const uint8_t* data, size_t size) {
+// Whether a PNG's chunks would lead stb_image 2.27 astray, so that the file is refused before
+// the decoder sees it:
+// - It copies each data chunk onto the data gathered so far. Before the first non-empty chunk
+//   nothing has been gathered, and an empty chunk there becomes a copy of no bytes to a null
+//   pointer, which C leaves undefined. Encoders never write such a chunk.
+// - It grows the gathered data to a chunk's stated length before it finds that the file holds
+//   fewer bytes, up to 2 GiB for a few bytes of input. A chunk longer than what is left of the
+//   file is a cut or damaged file in any case.
+bool PngChunksUnsound(const uint8_t* data, size_t size) {
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (size < sizeof kSignature || !std::equal(kSignature, kSignature + sizeof kSignature, data)) return false;
   const auto big32 = [data](size_t at) -> size_t {
     return size_t{data[at]} << 24 | size_t{data[at + 1]} << 16 | size_t{data[at + 2]} << 8 | data[at + 3];
   };
+  bool data_seen = false;
   for (size_t at = sizeof kSignature; size - at >= 8;) {
     const size_t length = big32(at);
     const uint8_t* type = data + at + 4;
-    if (std::equal(type, type + 4, "IDAT")) return length == 0;
-    if (std::equal(type, type + 4, "IEND") || length > size - at - 8) return false;
-    at += 8 + length;
-    if (size - at < 4) return false;
-    at += 4;  // the chunk's CRC
+    if (std::equal(type, type + 4, "IEND")) return false;
+    // The length and the chunk's CRC must be within the file.
+    if (length > size - at - 8 || size - at - 8 - length < 4) return true;
+    if (std::equal(type, type + 4, "IDAT")) {
+      if (!data_seen && length == 0) return true;
+      data_seen = true;
+    }
+    at += 8 + length + 4;
   }
   return false;
 }
@@ -83,7 +91,7 @@ bool DecodePicture(const void* data, size_t size, DecodedPicture* picture) {
   int height = 0;
   int channels = 0;
   // Reading the header takes in the tables that come before the frame, so they are checked first.
-  if (!HuffmanTablesFit(bytes, size) || PngDataStartsEmpty(bytes, size) ||
+  if (!HuffmanTablesFit(bytes, size) || PngChunksUnsound(bytes, size) ||
       stbi_info_from_memory(bytes, length, &width, &height, &channels) == 0 || !PictureSizeAllowed(width, height)) {
     return false;
   }
