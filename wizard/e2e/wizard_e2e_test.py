@@ -111,7 +111,7 @@ class WizardEndToEnd(e2e_support.EnvironmentTestCase):
             self.assertIsNone(driver.process.poll())
             driver.click(2, "btn_CloseInstallGuideWnd")
             driver.click_box(driver.wait_for_box(), "btn_ok")
-            self.assertEqual(driver.wait_for_exit(30), 0)
+            self.assertEqual(driver.wait_for_exit(30), 1, "the exit code of a cancelled installation")
         finally:
             driver.stop()
 
