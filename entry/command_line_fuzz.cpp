@@ -28,7 +28,8 @@ void CheckFault(const WString& line, const InstallerCommandLine& parsed) {
     if (at > 0 && !IsBlank(line[at - 1])) continue;
     const WString before = line.substr(0, at);
     if (ParseInstallerCommandLine(before).fault != CommandLineFault::kNone) continue;
-    if (ParseInstallerCommandLine(before + parsed.faulty_switch) == parsed) return;
+    // The blank after it keeps a lone "1" from being the command line that skips the check.
+    if (ParseInstallerCommandLine(before + parsed.faulty_switch + U16(' ')) == parsed) return;
   }
   FuzzCheck(false, "the faulty switch is the first fault and is named as written");
 }
