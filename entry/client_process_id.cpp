@@ -1,10 +1,6 @@
 #include "entry/client_process_id.h"
 
-namespace {
-
-Utf16Char AsciiLower(Utf16Char c) { return c >= U16('A') && c <= U16('Z') ? c - U16('A') + U16('a') : c; }
-
-}  // namespace
+#include "entry/ascii_case.h"
 
 uint32_t ParseClientProcessId(const WString& text) {
   uint64_t value = 0;
