@@ -1,7 +1,9 @@
 #pragma once
-// COM on the calling thread for the length of one operation, and the owner of a COM pointer.
+// COM on the calling thread for the length of one operation, and the owners of a COM pointer
+// and of a VARIANT.
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 #include <wrl/client.h>
 
 using Microsoft::WRL::ComPtr;
@@ -23,4 +25,34 @@ class ScopedComApartment {
 
  private:
   HRESULT result_;
+};
+
+// A VARIANT argument of an automation call, cleared (its string freed) when it goes.
+class ScopedVariant {
+ public:
+  // Empty: an optional argument left out.
+  ScopedVariant() { VariantInit(&value_); }
+  // A string; stays empty when the string cannot be allocated, which `Holds` tells.
+  explicit ScopedVariant(const wchar_t* text) : ScopedVariant() {
+    if (BSTR copy = SysAllocString(text)) {
+      V_VT(&value_) = VT_BSTR;
+      V_BSTR(&value_) = copy;
+    }
+  }
+  explicit ScopedVariant(LONG number) : ScopedVariant() {
+    V_VT(&value_) = VT_I4;
+    V_I4(&value_) = number;
+  }
+  ~ScopedVariant() { VariantClear(&value_); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+
+  bool Holds(VARTYPE type) const { return V_VT(&value_) == type; }
+  // By value for the calls that take it so; the callee borrows what it points to.
+  const VARIANT& Get() const { return value_; }
+  // For calls that take an input VARIANT through a non-const pointer.
+  VARIANT* Pointer() { return &value_; }
+
+ private:
+  VARIANT value_;
 };

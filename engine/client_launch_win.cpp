@@ -1,4 +1,5 @@
 #include "engine/client_launch.h"
+#include "engine/client_launch_win.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -18,9 +19,30 @@ std::wstring RecordedInstallDir() {
   return RegReadString(key.Get(), L"Bokrin", REG_SZ);
 }
 
+bool IsExistingFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace
 
-bool StartInstalledClient() {
+bool StartFromThisInstaller(const ShellStartRequest& request) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  // The wizard reports a failed start itself; a second box from the shell would only repeat it.
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = request.file.c_str();
+  info.lpParameters = request.parameters.c_str();
+  info.nShow = request.show;
+  if (!ShellExecuteExW(&info)) {
+    LogSystemFailure(L"Launch", LastError(), L"%ls not started", request.file.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool StartInstalledClient(const ClientStartRoutes& routes) {
   const std::wstring install_dir = RecordedInstallDir();
   if (!IsFullDirectoryPath(install_dir)) {
     // Missing, unreadable and too long values all read as empty.
@@ -28,21 +50,20 @@ bool StartInstalledClient() {
              install_dir.c_str());
     return false;
   }
-  const std::wstring file = ClientExePath(install_dir);
-  const std::wstring parameters = LaunchParameters(install_dir);
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
-  // The wizard reports a failed start itself; a second box from the shell would only repeat it.
-  info.fMask = SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"open";
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.c_str();
-  info.nShow = SW_SHOW;
-  SetupLog(L"Launch: starting %ls %ls", file.c_str(), parameters.c_str());
-  if (!ShellExecuteExW(&info)) {
-    LogSystemFailure(L"Launch", LastError(), L"%ls not started", file.c_str());
-    return false;
+  const ShellStartRequest request = {ClientExePath(install_dir), LaunchParameters(install_dir), SW_SHOW};
+  SetupLog(L"Launch: starting %ls %ls", request.file.c_str(), request.parameters.c_str());
+  if (!IsExistingFile(request.file)) {
+    SetupLog(L"Launch: %ls is missing; the desktop's shell is not asked, it would show a box of its own",
+             request.file.c_str());
+  } else if (routes.desktop_shell(request)) {
+    SetupLog(L"Launch: the client was started by the desktop's shell, with the desktop user's rights");
+    return true;
+  } else {
+    SetupLog(L"Launch: the desktop's shell did not start the client; this installer starts it itself");
   }
-  SetupLog(L"Launch: the client was started");
+  if (!routes.direct(request)) return false;
+  SetupLog(L"Launch: the client was started by this installer, with its rights");
   return true;
 }
+
+bool StartInstalledClient() { return StartInstalledClient({StartThroughDesktopShell, StartFromThisInstaller}); }
