@@ -21,13 +21,20 @@ uint64_t Ticks(const FILETIME& time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Whether `data` is the file that a backup record describes: by its size and last write time.
+bool Describes(const JournalRecord& record, const WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && SizeOf(data) == record.size &&
+         Ticks(data.ftLastWriteTime) == record.write_time;
+}
+
 // The file at `path` as a backup record knows it, or false when there is no such file.
 bool FileMatches(const std::wstring& path, const JournalRecord& record) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-  const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && size == record.size &&
-         Ticks(data.ftLastWriteTime) == record.write_time;
+  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) && Describes(record, data);
 }
 
 DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
@@ -209,7 +216,6 @@ bool RollbackJournal::Begin(const std::wstring& install_dir) {
   journal_ = Journal();
   journal_.install_dir = install_dir;
   journal_.backup_dir = FreeBackupDir(install_dir);
-  unwritten_.clear();
   existing_folders_.clear();
   planned_.clear();
   pending_moves_.clear();
@@ -251,7 +257,7 @@ void RollbackJournal::Record(const JournalRecord& record) {
 
 void RollbackJournal::RecordMoveAside(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& data) {
   const JournalRecord record = {JournalStep::kMovedAside, path, journal_.backup_dir + std::to_wstring(++backups_),
-                                (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                                SizeOf(data),
                                 Ticks(data.ftLastWriteTime)};
   Record(record);
   pending_moves_[path] = record;
@@ -315,7 +321,6 @@ void RollbackJournal::Plan(const std::vector<PlannedEntry>& entries) {
 }
 
 DWORD RollbackJournal::MoveAside(const std::wstring& path) {
-  const JournalRecord& record = pending_moves_[path];
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
     // Gone since it was planned: what takes its place is new.
@@ -323,8 +328,7 @@ DWORD RollbackJournal::MoveAside(const std::wstring& path) {
     Record({JournalStep::kCreatedFile, path, {}, 0, 0});
     return WriteRecorded() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
   }
-  if (((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) != record.size ||
-      Ticks(data.ftLastWriteTime) != record.write_time) {
+  if (!Describes(pending_moves_[path], data)) {
     // Changed since it was planned: the backup must be known by what it is now.
     RecordMoveAside(path, data);
     if (!WriteRecorded()) return ERROR_WRITE_FAULT;
