@@ -9,12 +9,14 @@
 #include "common/scoped_handle.h"
 #include "common/setup_log_line.h"
 #include "common/setup_log_version.h"
+#include "common/system_failure.h"
 
 namespace {
 
 struct SetupLogFile {
   SRWLOCK lock = SRWLOCK_INIT;
   ScopedHandle file;
+  ScopedHandle copy;
 };
 
 // Never destroyed: the engine thread may still log while the process exits, and Windows
@@ -56,13 +58,18 @@ void KeepPreviousLog(const std::wstring& path) {
 
 }  // namespace
 
-void OpenSetupLog() {
+void OpenSetupLog(const std::wstring& copy_path) {
   const std::wstring path = TempFilePath(L"BokrinSetup.log");
-  if (path.empty()) return;
   SetupLogFile& log = TheLog();
   AcquireSRWLockExclusive(&log.lock);
-  const bool opened_before = log.file.IsValid();
-  if (!opened_before) {
+  const bool opened_before = log.file.IsValid() || log.copy.IsValid();
+  DWORD copy_error = ERROR_SUCCESS;
+  if (!opened_before && !copy_path.empty()) {
+    log.copy.Reset(CreateFileW(copy_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!log.copy) copy_error = GetLastError();
+  }
+  if (!opened_before && !path.empty()) {
     KeepPreviousLog(path);
     // Only a new file: %TEMP% belongs to the unelevated user, and a link planted under the
     // log's name must not make this elevated process write somewhere else. Readers (a support
@@ -71,8 +78,10 @@ void OpenSetupLog() {
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   ReleaseSRWLockExclusive(&log.lock);
-  if (!opened_before) {
-    SetupLog(L"BokrinSetup %ls started, command line: %ls", ProgramVersion().c_str(), GetCommandLineW());
+  if (opened_before) return;
+  SetupLog(L"BokrinSetup %ls started, command line: %ls", ProgramVersion().c_str(), GetCommandLineW());
+  if (copy_error != ERROR_SUCCESS) {
+    LogSystemFailure(L"Setup log", SystemCode::Win32Error(copy_error), L"the copy %ls cannot be written", copy_path.c_str());
   }
 }
 
@@ -95,9 +104,10 @@ void SetupLog(const wchar_t* format, ...) {
       text, wcslen(text));
   // One write per line under the lock: lines of two threads never mix.
   AcquireSRWLockExclusive(&log.lock);
-  if (log.file.IsValid()) {
+  for (const ScopedHandle* file : {&log.file, &log.copy}) {
+    if (!file->IsValid()) continue;
     DWORD written = 0;
-    WriteFile(log.file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(file->Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
   ReleaseSRWLockExclusive(&log.lock);
   SetLastError(saved_error);

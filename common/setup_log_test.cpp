@@ -127,4 +127,32 @@ TEST_F(SetupLogTest, LinesOfTwoThreadsStayWhole) {
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(next_line[t], kLines);
 }
 
+// The /LOG= copy: the same lines as the log itself, in a file emptied first, beside a log that
+// the run keeps as usual.
+TEST_F(SetupLogTest, CopyGetsEveryLineOfTheLog) {
+  const std::wstring copy = temp_.path() + L"副本 로그.log";
+  ASSERT_EQ(RunWriter(L"before 1 5 \"" + copy + L"\""), 0);
+  ASSERT_EQ(RunWriter(L"copied 2 50 \"" + copy + L"\""), 0);
+
+  const std::string copied = ReadSharedFile(copy);
+  EXPECT_EQ(copied, Log());
+  EXPECT_EQ(LogLines(copied).size(), 1u + 2 * 50);
+  EXPECT_EQ(copied.find("writer before"), std::string::npos) << "the copy was not emptied";
+  EXPECT_NE(OldLog().find(WriterLine("before", 0, 4)), std::string::npos);
+}
+
+TEST_F(SetupLogTest, CopyThatCannotBeWrittenIsLoggedAndTheRunGoesOn) {
+  const std::wstring copy = temp_.path() + L"no such folder\\setup.log";
+  ASSERT_EQ(RunWriter(L"uncopied 1 3 \"" + copy + L"\""), 0);
+
+  const std::vector<std::string> lines = LogLines(Log());
+  ASSERT_EQ(lines.size(), 2u + 3);
+  std::string text;
+  ASSERT_TRUE(SplitStamp(lines[1], &text)) << lines[1];
+  EXPECT_EQ(text.rfind("Setup log: the copy " + WideToCodePage(CP_UTF8, copy) + " cannot be written, error 3 (", 0), 0u)
+      << text;
+  ASSERT_TRUE(SplitStamp(lines.back(), &text));
+  EXPECT_EQ(text, WriterLine("uncopied", 0, 2));
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 // For the setup log's tests: one installer run's worth of logging in a process of its own.
-//   setup-log-writer.exe MARKER THREADS LINES
-// opens the log, then THREADS threads each write LINES lines
+//   setup-log-writer.exe MARKER THREADS LINES [COPY]
+// opens the log (with a copy in the file COPY when given), then THREADS threads each write LINES lines
 //   "writer MARKER thread T line I <kWriterPadding>"
 // at once. Exit code 0 when every thread ran, 2 on bad arguments.
 #include <windows.h>
@@ -36,14 +36,15 @@ DWORD WINAPI WriteLines(void* parameter) {
 int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (argv == nullptr || argc != 4) return 2;
+  if (argv == nullptr || (argc != 4 && argc != 5)) return 2;
   const std::wstring marker = argv[1];
   const int threads = _wtoi(argv[2]);
   const int lines = _wtoi(argv[3]);
+  const std::wstring copy = argc == 5 ? argv[4] : L"";
   LocalFree(argv);
   if (threads < 1) return 2;
 
-  OpenSetupLog();
+  OpenSetupLog(copy);
   std::vector<WriterJob> jobs;
   for (int t = 0; t < threads; ++t) jobs.push_back(WriterJob{marker.c_str(), t, lines});
   std::vector<ScopedHandle> running;
