@@ -55,11 +55,23 @@ struct RecordedLocations {
 };
 RecordedLocations ReadRecordedLocations();
 
+// The directories of a quick install: the recorded ones when both are recorded; otherwise
+// none, and the engine takes its defaults.
+RecordedLocations QuickInstallLocations();
+
 // The texts of the custom-install page's directory fields: the recorded directories, each
 // replaced by its default (created on the way) when nothing is recorded, and the book
-// directory without its "BokrinEBooks" part.
+// directory without its "BokrinEBooks" part. A text in `given` (a directory named on the
+// command line) stands as it was written in place of its field's, and then only the default of
+// a field still empty is created.
 struct PrefillTexts {
   std::wstring install_text;
   std::wstring book_text;
 };
-PrefillTexts ComputePrefillTexts();
+PrefillTexts ComputePrefillTexts(const PrefillTexts& given = PrefillTexts());
+
+// The check of the custom-install page's two directories, also made for the ones named on the
+// command line: each is created as far as it can be, and one that then is no directory is
+// refused, the install directory first.
+enum class ChosenDirectoryFault { kNone, kInstallDir, kBookDir };
+ChosenDirectoryFault CheckChosenDirectories(const std::wstring& install_dir, const std::wstring& book_dir);

@@ -82,13 +82,41 @@ RecordedLocations ReadRecordedLocations() {
           ReadProductValue(HKEY_CURRENT_USER, kBookDirValue)};
 }
 
-PrefillTexts ComputePrefillTexts() {
+RecordedLocations QuickInstallLocations() {
   const RecordedLocations recorded = ReadRecordedLocations();
-  PrefillTexts texts{recorded.install_dir, recorded.book_dir};
-  // Both defaults are created even when only one of them is shown.
-  std::wstring scratch;
-  if (texts.install_text.empty()) DefaultPaths(texts.install_text, scratch);
-  if (texts.book_text.empty()) DefaultPaths(scratch, texts.book_text);
-  texts.book_text = BookDirDisplayText(texts.book_text);
+  if (recorded.install_dir.empty() || recorded.book_dir.empty()) return {};
+  return recorded;
+}
+
+PrefillTexts ComputePrefillTexts(const PrefillTexts& given) {
+  const RecordedLocations recorded = ReadRecordedLocations();
+  const bool install_missing = given.install_text.empty() && recorded.install_dir.empty();
+  const bool book_missing = given.book_text.empty() && recorded.book_dir.empty();
+  std::wstring default_install;
+  std::wstring default_book;
+  if (given.install_text.empty() && given.book_text.empty()) {
+    // Both defaults are created even when only one of them is shown.
+    if (install_missing || book_missing) DefaultPaths(default_install, default_book);
+  } else {
+    if (install_missing) DefaultInstallDir(true, default_install);
+    if (book_missing) default_book = DefaultBookDir();
+  }
+  const auto pick = [](const std::wstring& given_text, const std::wstring& recorded_text,
+                       const std::wstring& default_text) {
+    if (!given_text.empty()) return given_text;
+    return recorded_text.empty() ? default_text : recorded_text;
+  };
+  PrefillTexts texts{pick(given.install_text, recorded.install_dir, default_install),
+                     pick(given.book_text, recorded.book_dir, default_book)};
+  if (given.book_text.empty()) texts.book_text = BookDirDisplayText(texts.book_text);
   return texts;
+}
+
+ChosenDirectoryFault CheckChosenDirectories(const std::wstring& install_dir, const std::wstring& book_dir) {
+  // Whatever can be created is; what then is no directory is wrong.
+  CreateDirectoryTree(install_dir.c_str());
+  CreateDirectoryTree(book_dir.c_str());
+  if (!PathExists(install_dir, true)) return ChosenDirectoryFault::kInstallDir;
+  if (!PathExists(book_dir, true)) return ChosenDirectoryFault::kBookDir;
+  return ChosenDirectoryFault::kNone;
 }

@@ -176,4 +176,76 @@ TEST_F(InstallLocationsTest, PrefillReadsEachDirectoryFromItsOwnKey) {
   EXPECT_TRUE(PathExists(default_book_dir_, true));
 }
 
+// A directory named on the command line stands as written, uncut, and creates no default of its
+// own; the field left to the page gets what the page would show.
+TEST_F(InstallLocationsTest, PrefillPutsGivenDirectoriesInPlaceOfTheirFields) {
+  WriteLocationValues(L"D:\\Apps\\Bokrin\\", L"D:\\Books\\BokrinEBooks\\");
+  PrefillTexts texts = ComputePrefillTexts({L"E:\\내 프로그램", L""});
+  EXPECT_EQ(L"E:\\내 프로그램", texts.install_text);
+  EXPECT_EQ(L"D:\\Books\\", texts.book_text);
+  texts = ComputePrefillTexts({L"", L"F:\\书 籍\\BokrinEBooks\\"});
+  EXPECT_EQ(L"D:\\Apps\\Bokrin\\", texts.install_text);
+  EXPECT_EQ(L"F:\\书 籍\\BokrinEBooks\\", texts.book_text);
+  EXPECT_FALSE(PathExists(default_install_dir_, false));
+  EXPECT_FALSE(PathExists(default_book_dir_, false));
+}
+
+TEST_F(InstallLocationsTest, PrefillCreatesOnlyTheDefaultOfTheFieldNotGiven) {
+  PrefillTexts texts = ComputePrefillTexts({L"E:\\Apps", L""});
+  EXPECT_EQ(default_book_dir_, texts.book_text);
+  EXPECT_TRUE(PathExists(default_book_dir_, true));
+  EXPECT_FALSE(PathExists(default_install_dir_, false));
+
+  DeleteTree(default_book_dir_);
+  texts = ComputePrefillTexts({L"", L"E:\\Books"});
+  EXPECT_EQ(default_install_dir_, texts.install_text);
+  EXPECT_TRUE(PathExists(default_install_dir_, true));
+  EXPECT_FALSE(PathExists(default_book_dir_, false));
+}
+
+TEST_F(InstallLocationsTest, QuickInstallTakesTheRecordedDirectoriesOnlyAsAPair) {
+  WriteValue(HKEY_LOCAL_MACHINE, kInstallDirValue, L"D:\\Apps\\Bokrin\\");
+  RecordedLocations quick = QuickInstallLocations();
+  EXPECT_EQ(L"", quick.install_dir);
+  EXPECT_EQ(L"", quick.book_dir);
+  WriteValue(HKEY_CURRENT_USER, kBookDirValue, L"D:\\Books\\BokrinEBooks\\");
+  quick = QuickInstallLocations();
+  EXPECT_EQ(L"D:\\Apps\\Bokrin\\", quick.install_dir);
+  EXPECT_EQ(L"D:\\Books\\BokrinEBooks\\", quick.book_dir);
+}
+
+// Below a fresh temporary directory: what can be created is, and a directory that then still is
+// not one is named, the install directory first.
+TEST(ChosenDirectoriesTest, EachIsCreatedOrNamedAsTheFault) {
+  ScopedTempDir temp;
+  ASSERT_FALSE(temp.path().empty());
+  const std::wstring file = temp.path() + L"a file";
+  const HANDLE created = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(created, INVALID_HANDLE_VALUE);
+  CloseHandle(created);
+  const struct {
+    const wchar_t* install;  // below the temporary directory; "*" the file there
+    const wchar_t* book;
+    ChosenDirectoryFault fault;
+  } cases[] = {
+      {L"app 한\\deep\\er", L"书 籍\\x", ChosenDirectoryFault::kNone},
+      {L"*", L"books", ChosenDirectoryFault::kInstallDir},
+      {L"*\\below", L"books", ChosenDirectoryFault::kInstallDir},
+      {L"apps", L"*", ChosenDirectoryFault::kBookDir},
+      {L"*", L"*", ChosenDirectoryFault::kInstallDir},
+      {L"bad|name", L"books", ChosenDirectoryFault::kInstallDir},
+  };
+  for (const auto& c : cases) {
+    const auto path = [&](const wchar_t* name) {
+      const std::wstring text = name;
+      return text.rfind(L"*", 0) == 0 ? file + text.substr(1) : temp.path() + text;
+    };
+    EXPECT_EQ(c.fault, CheckChosenDirectories(path(c.install), path(c.book))) << c.install << L" " << c.book;
+    if (c.fault == ChosenDirectoryFault::kNone) {
+      EXPECT_TRUE(PathExists(path(c.install), true));
+      EXPECT_TRUE(PathExists(path(c.book), true));
+    }
+  }
+}
+
 }  // namespace

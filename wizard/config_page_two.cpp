@@ -2,8 +2,8 @@
 
 #include <shlobj.h>
 
-#include "common/paths.h"
 #include "common/scoped_handle.h"
+#include "engine/install_locations.h"
 #include "wizard/err_tip_wnd.h"
 #include "wizard/wizard_messages.h"
 
@@ -51,15 +51,16 @@ void ConfigPageTwoUI::PickInto(const wchar_t* title, const wchar_t* edit_name, S
 void ConfigPageTwoUI::ValidateAndStart() {
   if (SkinUI::CControlUI* edit = FindSubControl(L"edit_InstallPath")) m_strInstallPath = edit->GetText();
   if (SkinUI::CControlUI* edit = FindSubControl(L"edit_BookPath")) m_strBookPath = edit->GetText();
-  // Whatever can be created is; what then is no directory is wrong.
-  CreateDirectoryTree(m_strInstallPath.c_str());
-  CreateDirectoryTree(m_strBookPath.c_str());
-  if (!PathExists(m_strInstallPath, true)) {
-    ShowPathError(L"安装路径错误！请重新选择或输入正确路径！");
-  } else if (!PathExists(m_strBookPath, true)) {
-    ShowPathError(L"书籍存放路径错误！请重新选择或输入正确路径！");
-  } else {
-    PostMessageW(m_pManager->GetPaintWindow(), WM_WIZARD_START_INSTALL, 1, 1);
+  switch (CheckChosenDirectories(m_strInstallPath, m_strBookPath)) {
+    case ChosenDirectoryFault::kInstallDir:
+      ShowPathError(L"安装路径错误！请重新选择或输入正确路径！");
+      break;
+    case ChosenDirectoryFault::kBookDir:
+      ShowPathError(L"书籍存放路径错误！请重新选择或输入正确路径！");
+      break;
+    case ChosenDirectoryFault::kNone:
+      PostMessageW(m_pManager->GetPaintWindow(), WM_WIZARD_START_INSTALL, 1, 1);
+      break;
   }
 }
 
