@@ -149,3 +149,24 @@ InstallerCommandLine ParseInstallerCommandLine(const WString& arguments) {
   }
   return parsed;
 }
+
+bool AsksForSilence(const WString& arguments) {
+  for (size_t at = SkipBlanks(arguments, 0); at < arguments.size(); at = SkipBlanks(arguments, at)) {
+    const Token token = ReadToken(arguments, at);
+    // Whatever follows belongs to the install directory.
+    if (StartsWithIgnoringCase(token.text, U16("/d="))) return false;
+    if (EqualsIgnoringCase(token.text, U16("/s"))) return true;
+  }
+  return false;
+}
+
+WString ArgumentsAfterProgramName(const WString& command_line) {
+  // The run-time library counts every control character as a blank here.
+  const auto is_gap = [](Utf16Char c) { return c <= U16(' '); };
+  size_t at = 0;
+  for (bool quoted = false; at < command_line.size() && (quoted || !is_gap(command_line[at])); ++at) {
+    if (command_line[at] == kQuote) quoted = !quoted;
+  }
+  while (at < command_line.size() && is_gap(command_line[at])) ++at;
+  return command_line.substr(at);
+}

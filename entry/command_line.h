@@ -52,3 +52,12 @@ struct InstallerCommandLine {
 };
 
 InstallerCommandLine ParseInstallerCommandLine(const WString& arguments);
+
+// True when the command line holds a /S switch before any /D=, even one that is refused as a
+// whole: a script's faulty unattended run must still show no box on a desktop nobody watches.
+bool AsksForSilence(const WString& arguments);
+
+// The arguments of a whole command line as Windows gives it (GetCommandLineW): the program
+// name and the blanks after it are skipped the way the C run-time library does for WinMain's
+// command line: quotes in the name group its blanks, and nothing escapes a quote.
+WString ArgumentsAfterProgramName(const WString& command_line);

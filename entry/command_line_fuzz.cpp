@@ -60,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzCheck(ParseInstallerCommandLine(U16(" \t") + line + U16("\t ")) == parsed,
             "blanks around the command line change nothing");
   if (parsed.fault == CommandLineFault::kNone) {
+    FuzzCheck(AsksForSilence(line) == parsed.silent, "an accepted command line asks for silence when it is silent");
     CheckAccepted(parsed, size % 2 == 0);
   } else {
     CheckFault(line, parsed);

@@ -181,6 +181,46 @@ INSTANTIATE_TEST_SUITE_P(
         Refuses("after an unknown one", U16("/X /S /S"), CommandLineFault::kUnknownSwitch, U16("/X")),
         Refuses("before an unknown one", U16("/S /S /X"), CommandLineFault::kRepeatedSwitch, U16("/S"))));
 
+// A faulty unattended run is still unattended, so that it shows no usage box.
+TEST(CommandLineSilenceTest, TellsWhetherSilenceWasAskedFor) {
+  const struct {
+    const Utf16Char* line;
+    bool silent;
+  } cases[] = {
+      {U16("/S"), true},
+      {U16("/s /LAUNCH"), true},
+      {U16("/X /S"), true},                  // refused at /X, still silent
+      {U16("/S /S"), true},                  // refused as repeated
+      {U16("/BOOKDIR=\"C:\\a /S"), false},  // the /S is inside an open quote
+      {U16("\"/S\""), true},
+      {U16("/D=C:\\x /S"), false},          // part of the install directory
+      {U16("/SILENT"), false},
+      {U16("/S=1"), false},
+      {U16("1"), false},
+      {U16(""), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.silent, AsksForSilence(c.line)) << ::testing::PrintToString(WString(c.line));
+}
+
+TEST(ProgramNameTest, ArgumentsStartAfterTheNameAndItsBlanks) {
+  const struct {
+    const Utf16Char* whole;
+    const Utf16Char* arguments;
+  } cases[] = {
+      {U16("BokrinSetup.exe"), U16("")},
+      {U16("BokrinSetup.exe 1"), U16("1")},
+      {U16("BokrinSetup.exe  \t/S /D=C:\\a b"), U16("/S /D=C:\\a b")},
+      {U16("\"C:\\Users\\내 이름\\BokrinSetup.exe\" /S"), U16("/S")},
+      {U16("\"C:\\a b\\setup.exe\"/S"), U16("")},       // glued to the name: part of it
+      {U16("C:\\a\"b c\"d.exe /LAUNCH"), U16("/LAUNCH")},  // quotes inside the name group too
+      {U16("\"C:\\unclosed name /S"), U16("")},
+      {U16("setup.exe 1 "), U16("1 ")},                   // the trailing blank stays: not "1"
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WString(c.arguments), ArgumentsAfterProgramName(c.whole)) << ::testing::PrintToString(WString(c.whole));
+  }
+}
+
 // What a script writes, upper or lower case, is read back as what it meant.
 TEST(CommandLineFormatTest, FormattedLinesParseBack) {
   const InstallerCommandLine meant =

@@ -1,16 +1,18 @@
 #include <windows.h>
 
-#include <cstring>
-
 #include "common/product_names.h"
+#include "common/scoped_handle.h"
 #include "common/setup_log.h"
 #include "engine/exit_code.h"
 #include "engine/rollback_journal.h"
 #include "entry/client_shutdown.h"
+#include "entry/command_line.h"
 #include "entry/dll_search.h"
 #include "entry/instance_check.h"
+#include "entry/silent_install.h"
 #include "entry/skin_log.h"
 #include "entry/system_check.h"
+#include "entry/usage_text.h"
 #include "skinui/core/uimanager.h"
 #include "wizard/install_guide_wnd.h"
 #include "wizard/wizard_messages.h"
@@ -20,6 +22,17 @@ namespace {
 // The skin archive resource.
 constexpr wchar_t kSkinResourceType[] = L"ZIPRES";
 constexpr WORD kSkinResourceId = 129;
+
+void ShowUsageBox(const InstallerCommandLine& command_line) {
+  const bool refused = command_line.fault != CommandLineFault::kNone;
+  MessageBoxW(nullptr, UsageText(command_line.fault, command_line.faulty_switch).c_str(), kUsageBoxTitle,
+              MB_OK | (refused ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+// A silent run holds the installer lock and shows no window to bring forward.
+void ShowSilentRunBusyBox() {
+  MessageBoxW(nullptr, L"Bokrin阅读正在后台安装，请在安装结束后再试！", kUsageBoxTitle, MB_ICONINFORMATION | MB_OK);
+}
 
 void ShowSystemTooOldBox() {
   MessageBoxW(nullptr, L"抱歉，您的系统太旧，Bokrin阅读有可能不支持该系统,请升级系统后重试！", L"警告",
@@ -47,35 +60,57 @@ void LoadSkinResource() {
   if (data != nullptr && size > 0) SkinUI::CSkinManagerUI::SetResourceZip(data, size, nullptr);
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
-  // Before anything can load a DLL: never from beside the downloaded setup program.
-  RestrictDllSearchToSystem32();
-  // Before the client shutdown, whose steps are logged too.
-  OpenSetupLog();
-
-  // Each path ends with the code that tells a caller how the run went (engine/exit_code.h).
+// The wizard's run, from the system check to the end of its message loop.
+ExitCode RunWizard(HINSTANCE instance, const InstallerCommandLine& command_line) {
+  // Before anything else is touched: a command line that cannot be carried out ends the run.
+  if (command_line.fault != CommandLineFault::kNone || command_line.help) {
+    ShowUsageBox(command_line);
+    // As other installers do, a usage that was asked for is a run that did what it should.
+    return command_line.help ? ExitCode::kInstalled : ExitCode::kBadCommandLine;
+  }
   if (IsSystemTooOld()) {
     ShowSystemTooOldBox();
-    return static_cast<int>(ExitCode::kSystemTooOld);
+    return ExitCode::kSystemTooOld;
   }
   ShutDownRunningClient();
   SetProcessDPIAware();
 
-  // The whole command line "1" opens a wizard even when another one is open.
-  const bool skip_instance_check = command_line != nullptr && std::strcmp(command_line, "1") == 0;
-  if (!skip_instance_check && !FindRunningWizard()) {
-    ActivateOtherWizard();
-    return static_cast<int>(ExitCode::kAnotherInstaller);
+  // The whole command line "1" opens a wizard even when another installer runs.
+  ScopedHandle lock;
+  if (!command_line.skip_instance_check) {
+    if (!FindRunningWizard()) {
+      ActivateOtherWizard();
+      return ExitCode::kAnotherInstaller;
+    }
+    if (!TakeInstallerLock(lock)) {
+      ShowSilentRunBusyBox();
+      return ExitCode::kAnotherInstaller;
+    }
   }
   // An installation that a killed installer left half done is undone before anything else;
   // one that a running installer still keeps (command line "1") is left to it.
   RecoverUnfinishedInstallation();
+  SetGivenDirectories(command_line.install_dir, command_line.book_dir);
   SkinUI::CSkinManagerUI::SetInstance(instance);
   LogSkinDiagnostics();
   LoadSkinResource();
   ShowInstallGuideWnd(nullptr);
   SkinUI::CSkinManagerUI::MessageLoop();
-  return static_cast<int>(InstallerExitCode());
+  return InstallerExitCode();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL: never from beside the downloaded setup program.
+  RestrictDllSearchToSystem32();
+  // The wide command line: a directory outside the ANSI code page arrives whole.
+  const WString arguments = ArgumentsAfterProgramName(GetCommandLineW());
+  const InstallerCommandLine command_line = ParseInstallerCommandLine(arguments);
+  // Before the client shutdown, whose steps are logged too.
+  OpenSetupLog(command_line.log_file);
+  // Each path ends with the code that tells a caller how the run went (engine/exit_code.h).
+  const ExitCode code =
+      AsksForSilence(arguments) ? RunSilentInstallation(command_line) : RunWizard(instance, command_line);
+  return static_cast<int>(code);
 }

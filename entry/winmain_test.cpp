@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 #include <string>
 
@@ -22,25 +23,56 @@ std::wstring InstallerPath() {
   return path + L"BokrinSetup.exe";
 }
 
-struct WizardSearch {
+struct WindowSearch {
   DWORD process;
+  std::function<bool(HWND)> wanted;
   HWND found;
 };
 
-BOOL CALLBACK CheckWizard(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WizardSearch*>(context);
+BOOL CALLBACK CheckWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search->process || GetPropW(window, L"BokrinInstall") == nullptr) return TRUE;
+  if (owner != search->process || !search->wanted(window)) return TRUE;
   search->found = window;
   return FALSE;
 }
 
+HWND TopLevelWindowOf(DWORD process, const std::function<bool(HWND)>& wanted) {
+  WindowSearch search{process, wanted, nullptr};
+  EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // The wizard window that process `process` opened, or null.
 HWND WizardOf(DWORD process) {
-  WizardSearch search{process, nullptr};
-  EnumWindows(&CheckWizard, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return TopLevelWindowOf(process, [](HWND window) { return GetPropW(window, L"BokrinInstall") != nullptr; });
+}
+
+std::wstring TitleOf(HWND window) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  return title;
+}
+
+// The usage box that process `process` shows, or null.
+HWND UsageBoxOf(DWORD process) {
+  return TopLevelWindowOf(process, [](HWND window) { return TitleOf(window) == L"Bokrin阅读安装程序"; });
+}
+
+BOOL CALLBACK KeepLongestText(HWND child, LPARAM longest) {
+  wchar_t text[4096] = {};
+  GetWindowTextW(child, text, 4096);
+  auto* kept = reinterpret_cast<std::wstring*>(longest);
+  if (wcslen(text) > kept->size()) *kept = text;
+  return TRUE;
+}
+
+// The text of a system message box: its longest control text (the others are its buttons).
+std::wstring BoxText(HWND box) {
+  std::wstring longest;
+  EnumChildWindows(box, &KeepLongestText, reinterpret_cast<LPARAM>(&longest));
+  return longest;
 }
 
 // Runs the installer with `arguments` as its whole command line; its exit code, or -1. While it
@@ -106,26 +138,50 @@ TEST_F(OpenWizard, SecondInstallerActivatesItAndEnds) {
 }
 
 // Only the whole command line "1" skips the check and opens a wizard of its own, which ends the
-// installer when it is closed on its first page (with nothing installed: cancelled); anything
-// around the "1" does not count.
-TEST_F(OpenWizard, OnlyTheExactArgumentOneSkipsTheCheck) {
+// installer when it is closed on its first page (with nothing installed: cancelled). Anything
+// else that is no switch is a command line that cannot be carried out: the usage box names it,
+// nothing is activated, and the exit code says so. A silent run shows no box at all.
+TEST_F(OpenWizard, CommandLineDecidesBetweenWizardUsageBoxAndSilentRefusal) {
   struct Case {
     const wchar_t* arguments;
-    const wchar_t* activations;
+    ExitCode code;
     bool opens_wizard;
+    const wchar_t* box_starts_with;  // null: no usage box
+    const wchar_t* activations;
   };
-  const Case cases[] = {{L"1", L"", true}, {L"\" 1\"", L"1", false}, {L"1 2", L"1", false}, {L"11", L"1", false}};
+  const Case cases[] = {
+      {L"1", ExitCode::kCancelled, true, nullptr, L""},
+      {L"\" 1\"", ExitCode::kBadCommandLine, false, L"不是参数（参数以“/”开头）：\" 1\"\r\n\r\n用法：", L""},
+      {L"1 2", ExitCode::kBadCommandLine, false, L"不是参数（参数以“/”开头）：1\r\n", L""},
+      {L"11", ExitCode::kBadCommandLine, false, L"不是参数（参数以“/”开头）：11\r\n", L""},
+      {L"/LAUNCH /Quiet", ExitCode::kBadCommandLine, false, L"无法识别的参数：/Quiet\r\n", L""},
+      {L"/?", ExitCode::kInstalled, false, L"用法：BokrinSetup.exe [/S]", L""},
+      {L"/help", ExitCode::kInstalled, false, L"用法：", L""},
+      {L"/X /S", ExitCode::kBadCommandLine, false, nullptr, L""},
+      {L"/s /?", ExitCode::kBadCommandLine, false, nullptr, L""},
+      // A wizard is open, so a silent run stops at the instance check, leaving it as it is.
+      {L"/S", ExitCode::kAnotherInstaller, false, nullptr, L""},
+  };
   for (const Case& c : cases) {
     bool opened = false;
-    const auto close_wizard = [&opened](DWORD process) {
+    std::wstring box_text;
+    const auto answer = [&](DWORD process) {
       if (HWND wizard = WizardOf(process)) {
         opened = true;
         PostMessageW(wizard, WM_CLOSE, 0, 0);
       }
+      if (HWND box = UsageBoxOf(process)) {
+        box_text = BoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+      }
     };
-    const ExitCode code = c.opens_wizard ? ExitCode::kCancelled : ExitCode::kAnotherInstaller;
-    EXPECT_EQ(RunInstaller(c.arguments, close_wizard), static_cast<DWORD>(code)) << c.arguments;
+    EXPECT_EQ(RunInstaller(c.arguments, answer), static_cast<DWORD>(c.code)) << c.arguments;
     EXPECT_EQ(opened, c.opens_wizard) << c.arguments;
+    if (c.box_starts_with == nullptr) {
+      EXPECT_EQ(box_text, L"") << c.arguments;
+    } else {
+      EXPECT_EQ(box_text.rfind(c.box_starts_with, 0), 0u) << c.arguments << L": " << box_text;
+    }
     EXPECT_EQ(ActivationsReceived(), c.activations) << c.arguments;
   }
 }

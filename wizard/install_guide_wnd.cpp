@@ -28,6 +28,8 @@ namespace {
 InstallGuideWnd* g_installGuideWnd = nullptr;
 // How this run of the installer ends so far; read once its message loop is over.
 ExitCode g_exitCode = ExitCode::kCancelled;
+// The directories named on the installer's command line, for the customise page's fields.
+PrefillTexts g_givenDirectories;
 
 // The status line's font while the engine reports.
 constexpr int kStatusFont = 6;
@@ -97,6 +99,10 @@ void QuitInstaller() { PostQuitMessage(0); }
 
 ExitCode InstallerExitCode() { return g_exitCode; }
 
+void SetGivenDirectories(const std::wstring& install_dir, const std::wstring& book_dir) {
+  g_givenDirectories = {install_dir, book_dir};
+}
+
 InstallGuideWnd::~InstallGuideWnd() {
   if (g_installGuideWnd == this) g_installGuideWnd = nullptr;
 }
@@ -146,7 +152,7 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
   if (name == L"btn_InstallFast") {
     PostMessageW(m_hWnd, WM_WIZARD_START_INSTALL, 0, 0);
   } else if (name == L"btn_CustomizeInstall") {
-    const PrefillTexts texts = ComputePrefillTexts();
+    const PrefillTexts texts = ComputePrefillTexts(g_givenDirectories);
     if (SkinUI::CControlUI* edit = m_pm.FindControl(L"edit_InstallPath")) edit->SetText(texts.install_text);
     if (SkinUI::CControlUI* edit = m_pm.FindControl(L"edit_BookPath")) edit->SetText(texts.book_text);
     SelectPage(kPageCustom);
@@ -198,12 +204,8 @@ void InstallGuideWnd::OnStartInstall(LPARAM lParam) {
     StartInstall(text_of(L"edit_InstallPath"), text_of(L"edit_BookPath"));
     return;
   }
-  const RecordedLocations recorded = ReadRecordedLocations();
-  if (!recorded.install_dir.empty() && !recorded.book_dir.empty()) {
-    StartInstall(recorded.install_dir, recorded.book_dir);
-  } else {
-    StartInstall(std::wstring(), std::wstring());
-  }
+  const RecordedLocations quick = QuickInstallLocations();
+  StartInstall(quick.install_dir, quick.book_dir);
 }
 
 void InstallGuideWnd::OnStatus(WPARAM wParam, LPARAM lParam) {

@@ -76,6 +76,9 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
 InstallGuideWnd* ShowInstallGuideWnd(HWND parent);
 // Ends the toolkit's message loop, and with it the installer.
 void QuitInstaller();
+// The install and book directories named on the installer's command line (each empty when not
+// named): the customise page starts with them in its fields, as if the user had typed them.
+void SetGivenDirectories(const std::wstring& install_dir, const std::wstring& book_dir);
 // The exit code of an interactive run, once the loop has ended: the result of the last
 // installation (the code of the error shown, or kInstalled), kCancelled when the user cancelled
 // one or closed the wizard before any finished, kClientNotStarted after a failed start.
