@@ -5,8 +5,9 @@
 # 32-bit programs) under Wine on a virtual display: it clicks quick install with the X pointer,
 # waits for the finish page, clicks the start button, checks that the stand-in client started
 # with the right parameters, and prints what the installation left behind with the paths of
-# the screenshots of each page. Safe to run again: it installs over the previous run's
-# installation, as a reinstallation does.
+# the screenshots of each page. Then it installs the same package once more without a window
+# (/S), as a deployment script would, and prints that run's exit code and setup log. Safe to
+# run again: it installs over the previous run's installation, as a reinstallation does.
 #   BOKRIN_JOBS        parallel build jobs (default: the number of processors)
 #   BOKRIN_OWN_DISPLAY 1: show the wizard on the display in DISPLAY instead of a private one
 #   BOKRIN_BUILD_DIR   build tree of a test build (default: build/win32-test or build/win64)
@@ -75,4 +76,17 @@ for link in "$BOKRIN_WINEPREFIX"/drive_c/users/*/Desktop/Bokrin阅读.lnk \
 done
 
 cat "$demo/wizard.out"
+
+echo "== installing again without a window: BokrinSetup.exe /S /LOG=..., over the installation above"
+silent_log=$demo/silent-install.log
+rm -f "$silent_log"
+status=0
+wine "$build/BokrinSetup.exe" /S "/LOG=Z:${silent_log//\//\\}" >/dev/null 2>&1 || status=$?
+echo "exit code:          $status (0: installed)"
+echo "setup log:          $silent_log"
+sed 's/^/    /' "$silent_log"
+if [ "$status" != 0 ]; then
+  echo "the silent installation failed" >&2
+  exit 1
+fi
 echo "== done; the prefix is $BOKRIN_WINEPREFIX"
