@@ -42,4 +42,26 @@ TEST_F(OtherWizard, HiddenWizardIsFoundToo) {
   EXPECT_FALSE(FindRunningWizard());
 }
 
+// The silent run's question leaves a minimised wizard as it is.
+TEST_F(OtherWizard, OpenWizardIsSeenWithoutBeingBroughtForward) {
+  ShowWindow(window_, SW_SHOWMINIMIZED);
+  EXPECT_FALSE(IsWizardOpen());
+  ASSERT_TRUE(SetPropW(window_, L"BokrinInstall", reinterpret_cast<HANDLE>(1)));
+  EXPECT_TRUE(IsWizardOpen());
+  EXPECT_TRUE(IsIconic(window_));
+}
+
+// One run holds the lock at a time; it is free again once its holder lets it go.
+TEST(InstallerLock, IsHeldByOneRunAtATime) {
+  ScopedHandle first;
+  ASSERT_TRUE(TakeInstallerLock(first));
+  ASSERT_TRUE(first.IsValid());
+  ScopedHandle second;
+  EXPECT_FALSE(TakeInstallerLock(second));
+  EXPECT_FALSE(second.IsValid());
+  first.Reset();
+  EXPECT_TRUE(TakeInstallerLock(second));
+  EXPECT_TRUE(second.IsValid());
+}
+
 }  // namespace
