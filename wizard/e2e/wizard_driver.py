@@ -12,6 +12,8 @@ import e2e_support  # noqa: E402
 
 WIZARD_TITLE = "安装引导"
 BOX_TITLE = "Tip"  # the message box, ErrTipWnd
+# What cmd acts on in a command line it runs, rather than passing it on.
+CMD_SPECIAL_CHARACTERS = "&|<>^%"
 PAGES = ("ConfigOneUI=configpage.xml", "ConfigTwoUI=configpage2.xml", "InstallPageUI=installingpage.xml",
          "InstallFinishUI=finishpage.xml")
 
@@ -74,12 +76,26 @@ class WizardDriver:
         self.shots = []
         self.installer = os.path.join(env.build_dir, "BokrinSetup.exe")
 
-    def start(self):
+    def start(self, arguments=()):
         """Starts the installer and waits for its wizard window; its output goes to files, since
-        Wine's helpers inherit it and would hold a pipe open."""
+        Wine's helpers inherit it and would hold a pipe open. The arguments reach the installer's
+        command line exactly as written, joined by single blanks, quotes and all."""
         log = open(os.path.join(self.shots_dir, "installer.log"), "wb")
-        self.process = subprocess.Popen([os.path.join(e2e_support.ROOT, "tools", "wine-run"), self.installer],
-                                        env=self.env.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        command, env = [self.installer], self.env.env
+        if arguments:
+            # Wine builds a program's command line from its argv, quoting every argument that
+            # holds a blank and putting a backslash before every quote: /D=C:\a b would arrive as
+            # "/D=C:\a b", and /BOOKDIR="C:\a b" as "/BOOKDIR=\"C:\a b\"". "cmd /c" runs the line it
+            # expanded as it stands, waits for the program and ends with its exit code; the
+            # variable keeps the line out of cmd's own argv.
+            line = " ".join(arguments)
+            unsafe = set(line) & set(CMD_SPECIAL_CHARACTERS)
+            if unsafe:
+                raise ValueError("cmd would interpret %s in %s" % ("".join(sorted(unsafe)), line))
+            command = ["cmd", "/c", "%BOKRIN_WIZARD_COMMAND_LINE%"]
+            env = dict(env, BOKRIN_WIZARD_COMMAND_LINE='"%s" %s' % (windows_path(self.installer), line))
+        self.process = subprocess.Popen([os.path.join(e2e_support.ROOT, "tools", "wine-run")] + command,
+                                        env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         # The window is made layered at its first paint, and Wine then replaces its X window:
         # the one to click is the one that stays.
         self.window = self.wait_for(lambda: self.stable_window(WIZARD_TITLE), 120, "the wizard window")
