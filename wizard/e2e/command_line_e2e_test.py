@@ -18,9 +18,10 @@ import wizard_driver  # noqa: E402
 GIVEN_INSTALL_DIR = "C:\\安装 目录 설치"
 GIVEN_BOOK_DIR = "C:\\书 籍 책"
 PRODUCT_KEY = r"HKLM\SOFTWARE\Bokrin"
-# A screenshot of the same page differs from another in a few pixels at most (the caret); one of
-# another page in a large part of the window.
-SAME_PAGE_DIFFERING_SHARE = 0.01
+# A screenshot of a wizard page differs from skin-render's picture of it only where the wizard
+# put texts of its own (the customise page's edits: under one percent); one of another page
+# differs almost everywhere.
+SAME_PAGE_DIFFERING_SHARE = 0.02
 
 
 def read_text(path):
@@ -66,9 +67,14 @@ class CommandLineEndToEnd(e2e_support.EnvironmentTestCase):
                 return line[len(prefix):-1].replace("\\\\", "\\")
         return None
 
-    def move_pointer_off(self, driver):
-        """The pointer on the window's corner, where it turns no control hot."""
+    def assert_on_page(self, driver, page, shot_name):
+        """Shoots the wizard with the pointer on its corner, where it turns no control hot, and
+        checks the shot against skin-render's picture of the page."""
         driver.point_at(driver.window, (1, 1))
+        shot = driver.screenshot(shot_name)
+        share = differing_share(shot, driver.layout.page_picture(page))
+        self.assertLess(share, SAME_PAGE_DIFFERING_SHARE,
+                        "%s is not page %d: %.1f%% of it differs" % (shot, page, share * 100))
 
     def close_and_wait(self, driver, page, timeout=60):
         """The wizard's close button on that page; the installer then ends without asking."""
@@ -80,21 +86,19 @@ class CommandLineEndToEnd(e2e_support.EnvironmentTestCase):
             self.fail("the installer did not end after its close button%s" % (" (a box asks)" if asked else ""))
 
     def test_given_directories_installed_from_the_customise_page_as_they_stand(self):
-        for name in ("BokrinSetup.log", "BokrinSetup.old.log"):
-            if os.path.exists(os.path.join(os.path.dirname(self.log), name)):
-                os.remove(os.path.join(os.path.dirname(self.log), name))
+        if os.path.exists(self.log):
+            os.remove(self.log)  # an earlier run's, which a finished installation may have left
         driver = self.wizard(['/BOOKDIR="%s"' % GIVEN_BOOK_DIR, "/D=" + GIVEN_INSTALL_DIR])
         driver.click(0, "btn_CustomizeInstall")
         time.sleep(1.0)  # the page is laid out and drawn
-        self.move_pointer_off(driver)
-        driver.screenshot("page1-prefilled")
+        self.assert_on_page(driver, 1, "page1-prefilled")
         # Nothing typed: the prefilled texts are what the install button takes.
         driver.click(1, "btn_Install")
         driver.wait_for(lambda: "Installation finished" in read_text(self.log), 240, "the installation")
         driver.wait_for(lambda: wizard_driver.installed(self.env), 30, "the uninstall entry")
         time.sleep(1.5)  # the finish page follows the engine's last report
-        driver.screenshot("page3-finished")
-        # On the installing page the close button would ask first; the finish page ends at once.
+        self.assert_on_page(driver, 3, "page3-finished")
+        # The finish page's close button ends the installer at once.
         self.assertEqual(self.close_and_wait(driver, 3), 0, "the exit code of a finished installation")
 
         install_dir = GIVEN_INSTALL_DIR + "\\Bokrin\\"
@@ -102,8 +106,42 @@ class CommandLineEndToEnd(e2e_support.EnvironmentTestCase):
         self.assertEqual(self.reg_value("BokrinEbook"), GIVEN_BOOK_DIR + "\\BokrinEBooks\\")
         self.assertTrue(os.path.isfile(self.env.unix_path(install_dir + "Bokrin.exe")), install_dir)
         self.assertTrue(os.path.isdir(self.env.unix_path(GIVEN_BOOK_DIR + "\\BokrinEBooks")))
-        self.assertFalse(os.path.exists(self.env.unix_path(self.env.install_dir)), "installed into the default too")
+        self.assertFalse(os.path.exists(self.env.unix_path(self.env.install_dir + "Bokrin.exe")),
+                         "installed into the default directory too")
         self.assertIn("Extraction started into " + install_dir, read_text(self.log))
+
+    def test_closed_after_the_version_service_failed_ends_with_its_code(self):
+        self.env.set_mode("version", "error-code")
+        driver = self.wizard()
+        driver.click(0, "btn_InstallFast")
+        box = driver.wait_for_box()
+        driver.screenshot("box-service-failed", box)
+        driver.click_box(box, "btn_ok")
+        driver.wait_for_no_box()
+        time.sleep(0.5)
+        self.assert_on_page(driver, 0, "page0-after-the-error")
+        self.assertGreaterEqual(self.env.stats()["requests"]["version"], 1)
+        self.assertEqual(self.close_and_wait(driver, 0), 2, "the exit code of a failed version service")
+
+    def test_closed_after_a_given_directory_was_refused_ends_as_cancelled(self):
+        # A directory cannot be made below a file.
+        blocking_file = "C:\\占位 文件"
+        with open(self.env.unix_path(blocking_file), "wb") as f:
+            f.write(b"not a folder\r\n")
+        driver = self.wizard(["/D=%s\\Bokrin" % blocking_file])
+        driver.click(0, "btn_CustomizeInstall")
+        time.sleep(1.0)
+        self.assert_on_page(driver, 1, "page1-given")
+        driver.click(1, "btn_Install")
+        box = driver.wait_for_box()
+        driver.screenshot("box-path-error", box)
+        driver.click_box(box, "btn_ok")
+        driver.wait_for_no_box()
+        self.assert_on_page(driver, 1, "page1-after-the-error")
+        # The page's check refused the directory before any installation began.
+        self.assertEqual(self.env.stats()["requests"]["version"], 0)
+        self.assertTrue(os.path.isfile(self.env.unix_path(blocking_file)))
+        self.assertEqual(self.close_and_wait(driver, 1), 1, "the exit code of a wizard closed before installing")
 
 
 if __name__ == "__main__":

@@ -29,8 +29,17 @@ class Layout:
         self.cache = {}
 
     def page(self, index):
-        return self.controls("install.xml", ["--select", "wizardTab=%d" % index] +
-                             [a for page in PAGES for a in ("--page", page)])
+        return self.controls(*self.page_render(index))
+
+    def page_picture(self, index):
+        """The page as skin-render draws it, with the texts of the skin: a PNG file."""
+        skin, options = self.page_render(index)
+        self.controls(skin, options)
+        return self.cache[(skin, tuple(options))][1]
+
+    @staticmethod
+    def page_render(index):
+        return "install.xml", ["--select", "wizardTab=%d" % index] + [a for page in PAGES for a in ("--page", page)]
 
     def box(self):
         return self.controls("ErrTipWnd.xml", [])
@@ -52,8 +61,8 @@ class Layout:
                 for line in f:
                     fields = line.split()
                     positions[fields[0]] = tuple(int(v) for v in fields[1:5])
-            self.cache[key] = positions
-        return self.cache[key]
+            self.cache[key] = (positions, png)
+        return self.cache[key][0]
 
 
 def windows_path(path):
