@@ -2,6 +2,7 @@
 window on the X display, clicks with the X pointer (xdotool) and saves screenshots of what the
 window shows (ImageMagick's import). Used by the wizard's end-to-end test and by run.sh."""
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -182,8 +183,21 @@ class WizardDriver:
 
     def stop(self):
         if self.process is not None and self.process.poll() is None:
+            # Wine runs the installer in a process of its own (below cmd, when it was given a
+            # command line), which outlives its starter: a wizard left open would be the one
+            # that the next start in the prefix brings forward instead of opening its own.
+            owner = self.window_process()
+            if owner is not None:
+                os.kill(owner, signal.SIGKILL)
             self.process.kill()
             self.process.wait()
+
+    def window_process(self):
+        """The Unix process that shows the wizard window (Wine sets the window's _NET_WM_PID)."""
+        if self.window is None:
+            return None
+        found = subprocess.run(["xdotool", "getwindowpid", self.window], capture_output=True, text=True)
+        return int(found.stdout) if found.returncode == 0 and found.stdout.strip().isdigit() else None
 
 
 def installed(env):
