@@ -13,6 +13,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(SOURCE_DIR, "engine", "e2e"))
 import e2e_support  # noqa: E402
 import wizard_driver  # noqa: E402
+from wizard_driver import read_text  # noqa: E402
 
 # Blanks, Chinese and Hangul: Hangul lies outside the ANSI code page 936 of the prefix.
 GIVEN_INSTALL_DIR = "C:\\安装 目录 설치"
@@ -22,14 +23,6 @@ PRODUCT_KEY = r"HKLM\SOFTWARE\Bokrin"
 # put texts of its own (the customise page's edits: under one percent); one of another page
 # differs almost everywhere.
 SAME_PAGE_DIFFERING_SHARE = 0.02
-
-
-def read_text(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read().decode("utf-8", "replace")
-    except FileNotFoundError:
-        return ""
 
 
 def differing_share(first, second):

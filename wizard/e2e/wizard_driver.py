@@ -200,6 +200,15 @@ class WizardDriver:
         return int(found.stdout) if found.returncode == 0 and found.stdout.strip().isdigit() else None
 
 
+def read_text(path):
+    """A text file such as the setup log, empty while it does not exist."""
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+    except FileNotFoundError:
+        return ""
+
+
 def installed(env):
     """True once the registration has written the uninstall entry."""
     return bool(env.reg_query(r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Bokrin", "DisplayName"))
