@@ -17,6 +17,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(SOURCE_DIR, "engine", "e2e"))
 import e2e_support  # noqa: E402
 import wizard_driver  # noqa: E402
+from wizard_driver import read_text  # noqa: E402
 
 # Enough entries and bytes that the extraction under Wine lasts seconds, many times the moment
 # between the log line and the click.
@@ -40,14 +41,6 @@ def tree(root):
             with open(path, "rb") as f:
                 found[os.path.relpath(path, root)] = hashlib.sha256(f.read()).hexdigest()
     return found
-
-
-def read_text(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read().decode("utf-8", "replace")
-    except FileNotFoundError:
-        return ""
 
 
 class CancelEndToEnd(e2e_support.EnvironmentTestCase):

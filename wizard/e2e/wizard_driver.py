@@ -2,6 +2,7 @@
 window on the X display, clicks with the X pointer (xdotool) and saves screenshots of what the
 window shows (ImageMagick's import). Used by the wizard's end-to-end test and by run.sh."""
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -12,6 +13,8 @@ import e2e_support  # noqa: E402
 
 WIZARD_TITLE = "安装引导"
 BOX_TITLE = "Tip"  # the message box, ErrTipWnd
+# What cmd acts on in a command line it runs, rather than passing it on.
+CMD_SPECIAL_CHARACTERS = "&|<>^%"
 PAGES = ("ConfigOneUI=configpage.xml", "ConfigTwoUI=configpage2.xml", "InstallPageUI=installingpage.xml",
          "InstallFinishUI=finishpage.xml")
 
@@ -27,8 +30,17 @@ class Layout:
         self.cache = {}
 
     def page(self, index):
-        return self.controls("install.xml", ["--select", "wizardTab=%d" % index] +
-                             [a for page in PAGES for a in ("--page", page)])
+        return self.controls(*self.page_render(index))
+
+    def page_picture(self, index):
+        """The page as skin-render draws it, with the texts of the skin: a PNG file."""
+        skin, options = self.page_render(index)
+        self.controls(skin, options)
+        return self.cache[(skin, tuple(options))][1]
+
+    @staticmethod
+    def page_render(index):
+        return "install.xml", ["--select", "wizardTab=%d" % index] + [a for page in PAGES for a in ("--page", page)]
 
     def box(self):
         return self.controls("ErrTipWnd.xml", [])
@@ -50,8 +62,8 @@ class Layout:
                 for line in f:
                     fields = line.split()
                     positions[fields[0]] = tuple(int(v) for v in fields[1:5])
-            self.cache[key] = positions
-        return self.cache[key]
+            self.cache[key] = (positions, png)
+        return self.cache[key][0]
 
 
 def windows_path(path):
@@ -74,12 +86,26 @@ class WizardDriver:
         self.shots = []
         self.installer = os.path.join(env.build_dir, "BokrinSetup.exe")
 
-    def start(self):
+    def start(self, arguments=()):
         """Starts the installer and waits for its wizard window; its output goes to files, since
-        Wine's helpers inherit it and would hold a pipe open."""
+        Wine's helpers inherit it and would hold a pipe open. The arguments reach the installer's
+        command line exactly as written, joined by single blanks, quotes and all."""
         log = open(os.path.join(self.shots_dir, "installer.log"), "wb")
-        self.process = subprocess.Popen([os.path.join(e2e_support.ROOT, "tools", "wine-run"), self.installer],
-                                        env=self.env.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        command, env = [self.installer], self.env.env
+        if arguments:
+            # Wine builds a program's command line from its argv, quoting every argument that
+            # holds a blank and putting a backslash before every quote: /D=C:\a b would arrive as
+            # "/D=C:\a b", and /BOOKDIR="C:\a b" as "/BOOKDIR=\"C:\a b\"". "cmd /c" runs the line it
+            # expanded as it stands, waits for the program and ends with its exit code; the
+            # variable keeps the line out of cmd's own argv.
+            line = " ".join(arguments)
+            unsafe = set(line) & set(CMD_SPECIAL_CHARACTERS)
+            if unsafe:
+                raise ValueError("cmd would interpret %s in %s" % ("".join(sorted(unsafe)), line))
+            command = ["cmd", "/c", "%BOKRIN_WIZARD_COMMAND_LINE%"]
+            env = dict(env, BOKRIN_WIZARD_COMMAND_LINE='"%s" %s' % (windows_path(self.installer), line))
+        self.process = subprocess.Popen([os.path.join(e2e_support.ROOT, "tools", "wine-run")] + command,
+                                        env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         # The window is made layered at its first paint, and Wine then replaces its X window:
         # the one to click is the one that stays.
         self.window = self.wait_for(lambda: self.stable_window(WIZARD_TITLE), 120, "the wizard window")
@@ -157,8 +183,30 @@ class WizardDriver:
 
     def stop(self):
         if self.process is not None and self.process.poll() is None:
+            # Wine runs the installer in a process of its own (below cmd, when it was given a
+            # command line), which outlives its starter: a wizard left open would be the one
+            # that the next start in the prefix brings forward instead of opening its own.
+            owner = self.window_process()
+            if owner is not None:
+                os.kill(owner, signal.SIGKILL)
             self.process.kill()
             self.process.wait()
+
+    def window_process(self):
+        """The Unix process that shows the wizard window (Wine sets the window's _NET_WM_PID)."""
+        if self.window is None:
+            return None
+        found = subprocess.run(["xdotool", "getwindowpid", self.window], capture_output=True, text=True)
+        return int(found.stdout) if found.returncode == 0 and found.stdout.strip().isdigit() else None
+
+
+def read_text(path):
+    """A text file such as the setup log, empty while it does not exist."""
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+    except FileNotFoundError:
+        return ""
 
 
 def installed(env):
