@@ -102,16 +102,18 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
     # Running the installer.
     def start_installer(self, arguments, name):
         """Starts BokrinSetup.exe with `arguments` as the rest of its command line, exactly as
-        written: Wine would quote and escape separate arguments, cmd passes its line on as it
-        is. Output goes to a file, since Wine's helpers inherit it and would hold a pipe open."""
+        written: Wine would quote separate arguments and escape their quotes, while cmd /c passes
+        its line on as it is, waits for the program and ends with its exit code. Output goes to
+        a file, since Wine's helpers inherit it and would hold a pipe open."""
         env = dict(self.env.env, BOKRIN_COMMAND_LINE=windows_path(self.installer) + " " + arguments)
         output = open(os.path.join(self.log_dir, name + ".out"), "wb")
         with output:
             return subprocess.Popen([os.path.join(e2e.ROOT, "tools", "wine-run"), "cmd", "/c", "%BOKRIN_COMMAND_LINE%"],
                                     env=env, stdin=subprocess.DEVNULL, stdout=output, stderr=output)
 
-    def run_installer(self, arguments, name, timeout=300):
-        """The exit code of one run, and the windows that showed up on the display meanwhile."""
+    def run_installer(self, arguments, name, answer=None, timeout=300):
+        """The exit code of one run, and the windows that showed up on the display meanwhile;
+        `answer` is called with the id and name of each one as it comes."""
         before = visible_windows()
         installer = self.start_installer(arguments, name)
         appeared = {}
@@ -119,8 +121,15 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         while installer.poll() is None:
             if time.monotonic() > deadline:
                 installer.kill()
+                installer.wait()
                 raise AssertionError("the installer did not end: %s" % arguments)
-            appeared.update({w: n for w, n in visible_windows().items() if w not in before})
+            # A window may be mapped before it has its title: it is answered again once it has.
+            for window, title in visible_windows().items():
+                if window in before or appeared.get(window) == title:
+                    continue
+                appeared[window] = title
+                if answer:
+                    answer(window, title)
             time.sleep(0.1)
         return installer.returncode, appeared
 
@@ -186,11 +195,10 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         return [os.path.join(user, "Desktop", LINK_NAME),
                 os.path.join(user, "AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs", LINK_NAME)]
 
-    def install_release(self, version, install_text=None):
-        """A good silent installation, quick or into `install_text`; the installed tree."""
+    def install_release(self, version, install_text):
+        """A good silent installation into `install_text`; the install directory as seen here."""
         entries = self.release(version, "release-%s.zip" % version)
-        arguments = "" if install_text is None else "/D=" + install_text
-        self.run_silent(arguments, "install-" + version, 0)
+        self.run_silent("/D=" + install_text, "install-" + version, 0)
         install_dir = self.env.unix_path(self.recorded_install_dir())
         for name, data, _ in entries:
             with open(os.path.join(install_dir, name), "rb") as f:
@@ -201,22 +209,15 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
     def test_1_window_watch_sees_the_usage_box(self):
         # What makes the silent runs' "no window" mean something: the same watch sees the box
         # of a run without /S.
-        before = visible_windows()
-        installer = self.start_installer("/?", "usage")
-        try:
-            deadline = time.monotonic() + 60
-            boxes = []
-            while not boxes and time.monotonic() < deadline:
-                boxes = [w for w, n in visible_windows().items() if w not in before and n == USAGE_BOX_TITLE]
-                time.sleep(0.2)
-            self.assertTrue(boxes, "the usage box did not show")
-            time.sleep(0.5)
-            subprocess.run(["xdotool", "windowfocus", "--sync", boxes[0], "key", "Return"], timeout=30)
-            self.assertEqual(installer.wait(timeout=60), 0, "the exit code of a usage that was asked for")
-        finally:
-            if installer.poll() is None:
-                installer.kill()
-                installer.wait()
+        def press_ok(window, title):
+            if title == USAGE_BOX_TITLE:
+                time.sleep(0.5)  # until the box takes keys
+                subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "Return"], timeout=30)
+
+        code, appeared = self.run_installer("/?", "usage", answer=press_ok, timeout=60)
+        self.assertIn(USAGE_BOX_TITLE, appeared.values(),
+                      "exit code %d, setup log:\n%s" % (code, "\n".join(log_texts(self.temp_log))))
+        self.assertEqual(code, 0, "the exit code of a usage that was asked for")
 
     def test_2_silent_install_into_directories_with_blanks_chinese_and_hangul(self):
         entries = self.release("2.0.0", "first.zip", [("openglessl/", b"", {})])
