@@ -292,9 +292,8 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
             return self.env.file_held(readme)
 
         # (name, preparation returning what to hold during the run or None, arguments, exit code,
-        # the refusal logged before any installation or None); every release but the damaged one
-        # holds readme.txt with other bytes than the installed one, so that a run that replaced
-        # anything is seen.
+        # the refusal logged before any installation or None); every release holds readme.txt
+        # with other bytes than the installed one, so that a run that replaced anything is seen.
         rows = [
             ("version-service-error", later("version", "error-code"), "", 2, None),
             ("download-cut-short", later("package", "cut-short"), "", 3, None),
