@@ -8,6 +8,7 @@ the control endpoint.
 import contextlib
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -66,9 +67,10 @@ class Environment:
         self.work = os.path.dirname(self.prefix)
         self.engine_run = os.path.join(build_dir, "engine-run.exe")
         self.hold_file = os.path.join(build_dir, "hold-file.exe")
+        self.run_command_line = os.path.join(build_dir, "run-command-line.exe")
         self.standin_dir = os.path.join(build_dir, "tools", "standin")
         self.env = dict(os.environ)
-        for program in (self.engine_run, self.hold_file):
+        for program in (self.engine_run, self.hold_file, self.run_command_line):
             if not os.path.isfile(program):
                 raise SystemExit("%s is missing: build the test build first" % program)
         self.user_dir = self.find_user_dir()
@@ -89,6 +91,16 @@ class Environment:
             out.seek(0)
             err.seek(0)
             return subprocess.CompletedProcess(args, code, out.read(), err.read())
+
+    def start_with_command_line(self, program, arguments, output):
+        """Starts a Windows program with `arguments` as the rest of its command line exactly as
+        written (Wine would quote separate arguments that hold blanks and escape their quotes);
+        the returned process ends with the program's exit code. Output goes to the open file
+        `output`, not a pipe, for the reason given at wine()."""
+        line = '"%s"' % windows_path(program) + (" " + arguments if arguments else "")
+        return subprocess.Popen([os.path.join(ROOT, "tools", "wine-run"), self.run_command_line],
+                                env=dict(self.env, BOKRIN_COMMAND_LINE=line), stdin=subprocess.DEVNULL,
+                                stdout=output, stderr=output)
 
     def run_engine(self, install_dir="", book_dir=""):
         """Returns the exit code and the printed lines of one headless installation."""
@@ -161,6 +173,24 @@ class Environment:
                 return ""
         return None
 
+    def registry_values(self, key):
+        """The REG_SZ values of a key in the view of the build's programs, read through a Unicode
+        export: reg's console output loses what the ANSI code page cannot hold (Hangul). Empty
+        when the key is missing."""
+        with tempfile.TemporaryDirectory(dir=self.work) as folder:
+            exported = os.path.join(folder, "key.reg")
+            result = self.wine(["reg", "export", key, windows_path(exported), "/y", "/reg:%d" % self.bits])
+            if result.returncode != 0:
+                return {}
+            with open(exported, "rb") as f:
+                text = f.read().decode("utf-16")
+        values = {}
+        for line in text.splitlines():
+            match = re.fullmatch(r'"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"', line)
+            if match:
+                values[match.group(1)] = re.sub(r"\\(.)", r"\1", match.group(2))
+        return values
+
     # The local services.
     def control(self, method, path, body=b""):
         request = urllib.request.Request(CONTROL + path, data=body if method == "POST" else None,
@@ -199,6 +229,11 @@ class Environment:
             for name in dirnames + filenames:
                 listing.add(os.path.normpath(os.path.join(rel, name)))
         return listing
+
+
+def windows_path(path):
+    """A file of the Linux side as Wine's programs see it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def pe_bits(path):

@@ -14,7 +14,6 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.dont_write_bytecode = True  # no cache files beside the sources
@@ -42,10 +41,6 @@ INSTALL_STAGES = ["Silent run", "Installation started", "Download started", "Ext
 # A version reply of some hundred bytes takes seconds at this pause before each byte: the first
 # installer is still asking while the second one starts.
 VERSION_BYTE_PAUSE = 0.03
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def log_texts(path):
@@ -84,8 +79,6 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
     def setUpClass(cls):
         super().setUpClass()
         cls.installer = os.path.join(cls.env.build_dir, "BokrinSetup.exe")
-        # cmd runs the command line as written only when it does not begin with a quote.
-        assert " " not in windows_path(cls.installer), cls.installer
         # Afresh: a log of an earlier run would tell of stages that this one never reached.
         cls.log_dir = os.path.join(cls.env.work, "logs")
         shutil.rmtree(cls.log_dir, ignore_errors=True)
@@ -102,14 +95,9 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
     # Running the installer.
     def start_installer(self, arguments, name):
         """Starts BokrinSetup.exe with `arguments` as the rest of its command line, exactly as
-        written: Wine would quote separate arguments and escape their quotes, while cmd /c passes
-        its line on as it is, waits for the program and ends with its exit code. Output goes to
-        a file, since Wine's helpers inherit it and would hold a pipe open."""
-        env = dict(self.env.env, BOKRIN_COMMAND_LINE=windows_path(self.installer) + " " + arguments)
-        output = open(os.path.join(self.log_dir, name + ".out"), "wb")
-        with output:
-            return subprocess.Popen([os.path.join(e2e.ROOT, "tools", "wine-run"), "cmd", "/c", "%BOKRIN_COMMAND_LINE%"],
-                                    env=env, stdin=subprocess.DEVNULL, stdout=output, stderr=output)
+        written."""
+        with open(os.path.join(self.log_dir, name + ".out"), "wb") as output:
+            return self.env.start_with_command_line(self.installer, arguments, output)
 
     def run_installer(self, arguments, name, answer=None, timeout=300):
         """The exit code of one run, and the windows that showed up on the display meanwhile;
@@ -138,7 +126,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         and ended with `expected_code`, and that the /LOG= copy is the setup log itself."""
         copy = os.path.join(self.log_dir, name + "-日志.log")
         if log_copy:
-            arguments = "/LOG=%s %s" % (windows_path(copy), arguments)
+            arguments = "/LOG=%s %s" % (e2e.windows_path(copy), arguments)
         code, appeared = self.run_installer("/S " + arguments, name)
         texts = log_texts(self.temp_log)
         self.assertEqual(code, expected_code, "\n".join(texts))
@@ -170,25 +158,8 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         self.env.set_release(zip=path, name="Bokrin.zip", version_no=version)
         return entries
 
-    def registry_values(self, key):
-        """The REG_SZ values of a key in the installer's view, read through a Unicode export:
-        reg's console output would lose what the ANSI code page cannot hold (Hangul)."""
-        with tempfile.TemporaryDirectory(dir=self.env.work) as folder:
-            exported = os.path.join(folder, "key.reg")
-            result = self.env.wine(["reg", "export", key, windows_path(exported), "/y", "/reg:%d" % self.env.bits])
-            if result.returncode != 0:
-                return {}
-            with open(exported, "rb") as f:
-                text = f.read().decode("utf-16")
-        values = {}
-        for line in text.splitlines():
-            match = re.fullmatch(r'"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"', line)
-            if match:
-                values[match.group(1)] = re.sub(r"\\(.)", r"\1", match.group(2))
-        return values
-
     def recorded_install_dir(self):
-        return self.registry_values(INSTALL_KEY).get("Bokrin")
+        return self.env.registry_values(INSTALL_KEY).get("Bokrin")
 
     def link_paths(self):
         user = self.env.user_dir
@@ -249,10 +220,10 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         self.assertTrue(os.path.isdir(self.env.unix_path(BOOK_DIR)), BOOK_DIR)
         self.assertFalse(os.path.exists(self.env.unix_path(INSTALL_TEXT + "\\Bokrin.exe")))
 
-        recorded = self.registry_values(INSTALL_KEY)
+        recorded = self.env.registry_values(INSTALL_KEY)
         self.assertEqual(recorded.get("Bokrin"), INSTALL_DIR, recorded)
         self.assertEqual(recorded.get("BokrinEbook"), BOOK_DIR, recorded)
-        uninstall = self.registry_values(UNINSTALL_KEY)
+        uninstall = self.env.registry_values(UNINSTALL_KEY)
         self.assertEqual(uninstall.get("DisplayIcon"), INSTALL_DIR + "Bokrin.exe", uninstall)
         self.assertEqual(uninstall.get("UninstallString"), INSTALL_DIR + "Uninstall.exe", uninstall)
         self.assertEqual(uninstall.get("DisplayVersion"), "2.0.0", uninstall)
@@ -328,7 +299,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         self.env.control("POST", "/mode?service=version&variant=trickle&interval=%s" % VERSION_BYTE_PAUSE)
         first_copy = os.path.join(self.log_dir, "first-日志.log")
         second_copy = os.path.join(self.log_dir, "second-日志.log")
-        first = self.start_installer("/S /LOG=%s" % windows_path(first_copy), "first")
+        first = self.start_installer("/S /LOG=%s" % e2e.windows_path(first_copy), "first")
         try:
             deadline = time.monotonic() + 120
             while not (os.path.exists(first_copy) and
@@ -336,7 +307,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
                 self.assertIsNone(first.poll(), "the first installer ended early")
                 self.assertLess(time.monotonic(), deadline, "the first installer did not start installing")
                 time.sleep(0.1)
-            code, appeared = self.run_installer("/S /LOG=%s" % windows_path(second_copy), "second")
+            code, appeared = self.run_installer("/S /LOG=%s" % e2e.windows_path(second_copy), "second")
             self.assertIsNone(first.poll(), "the first installer ended before the second did: nothing was tested")
             second = log_texts(second_copy)
             self.assertEqual(code, 8, "\n".join(second))

@@ -46,19 +46,7 @@ class CommandLineEndToEnd(e2e_support.EnvironmentTestCase):
         return driver
 
     def reg_value(self, name):
-        """A value of the product key, read from an export: reg query prints through the ANSI
-        code page, which has no Hangul."""
-        exported = os.path.join(self.env.work, "product-key.reg")
-        result = self.env.wine(["reg", "export", PRODUCT_KEY, wizard_driver.windows_path(exported), "/y",
-                                "/reg:%d" % self.env.bits])
-        self.assertEqual(result.returncode, 0, result.stderr)
-        with open(exported, "rb") as f:
-            text = f.read().decode("utf-16")
-        prefix = '"%s"="' % name
-        for line in text.splitlines():
-            if line.startswith(prefix) and line.endswith('"'):
-                return line[len(prefix):-1].replace("\\\\", "\\")
-        return None
+        return self.env.registry_values(PRODUCT_KEY).get(name)
 
     def assert_on_page(self, driver, page, shot_name):
         """Shoots the wizard with the pointer on its corner, where it turns no control hot, and

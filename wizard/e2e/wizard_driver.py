@@ -13,8 +13,6 @@ import e2e_support  # noqa: E402
 
 WIZARD_TITLE = "安装引导"
 BOX_TITLE = "Tip"  # the message box, ErrTipWnd
-# What cmd acts on in a command line it runs, rather than passing it on.
-CMD_SPECIAL_CHARACTERS = "&|<>^%"
 PAGES = ("ConfigOneUI=configpage.xml", "ConfigTwoUI=configpage2.xml", "InstallPageUI=installingpage.xml",
          "InstallFinishUI=finishpage.xml")
 
@@ -52,9 +50,9 @@ class Layout:
             png = os.path.join(self.work_dir, name + ".png")
             text = os.path.join(self.work_dir, name + ".txt")
             result = self.env.wine([os.path.join(self.env.build_dir, "skin-render.exe"), "--skin", skin,
-                                    "--from", windows_path(os.path.join(self.env.build_dir, "entry", "skin.zip")),
-                                    "--out", windows_path(png), "--scale", str(self.scale),
-                                    "--positions", windows_path(text)] + options)
+                                    "--from", e2e_support.windows_path(os.path.join(self.env.build_dir, "entry", "skin.zip")),
+                                    "--out", e2e_support.windows_path(png), "--scale", str(self.scale),
+                                    "--positions", e2e_support.windows_path(text)] + options)
             if result.returncode != 0:
                 raise AssertionError("skin-render failed for %s: %s" % (skin, result.stdout + result.stderr))
             positions = {}
@@ -64,10 +62,6 @@ class Layout:
                     positions[fields[0]] = tuple(int(v) for v in fields[1:5])
             self.cache[key] = (positions, png)
         return self.cache[key][0]
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def centre(rect):
@@ -90,22 +84,8 @@ class WizardDriver:
         """Starts the installer and waits for its wizard window; its output goes to files, since
         Wine's helpers inherit it and would hold a pipe open. The arguments reach the installer's
         command line exactly as written, joined by single blanks, quotes and all."""
-        log = open(os.path.join(self.shots_dir, "installer.log"), "wb")
-        command, env = [self.installer], self.env.env
-        if arguments:
-            # Wine builds a program's command line from its argv, quoting every argument that
-            # holds a blank and putting a backslash before every quote: /D=C:\a b would arrive as
-            # "/D=C:\a b", and /BOOKDIR="C:\a b" as "/BOOKDIR=\"C:\a b\"". "cmd /c" runs the line it
-            # expanded as it stands, waits for the program and ends with its exit code; the
-            # variable keeps the line out of cmd's own argv.
-            line = " ".join(arguments)
-            unsafe = set(line) & set(CMD_SPECIAL_CHARACTERS)
-            if unsafe:
-                raise ValueError("cmd would interpret %s in %s" % ("".join(sorted(unsafe)), line))
-            command = ["cmd", "/c", "%BOKRIN_WIZARD_COMMAND_LINE%"]
-            env = dict(env, BOKRIN_WIZARD_COMMAND_LINE='"%s" %s' % (windows_path(self.installer), line))
-        self.process = subprocess.Popen([os.path.join(e2e_support.ROOT, "tools", "wine-run")] + command,
-                                        env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        with open(os.path.join(self.shots_dir, "installer.log"), "wb") as log:
+            self.process = self.env.start_with_command_line(self.installer, " ".join(arguments), log)
         # The window is made layered at its first paint, and Wine then replaces its X window:
         # the one to click is the one that stays.
         self.window = self.wait_for(lambda: self.stable_window(WIZARD_TITLE), 120, "the wizard window")
@@ -183,8 +163,8 @@ class WizardDriver:
 
     def stop(self):
         if self.process is not None and self.process.poll() is None:
-            # Wine runs the installer in a process of its own (below cmd, when it was given a
-            # command line), which outlives its starter: a wizard left open would be the one
+            # Wine runs the installer in a process of its own, below the one that starts it with
+            # its command line, and it outlives its starter: a wizard left open would be the one
             # that the next start in the prefix brings forward instead of opening its own.
             owner = self.window_process()
             if owner is not None:
