@@ -6,6 +6,7 @@ local services for all of its rows and switches the services' reply variants per
 the control endpoint.
 """
 import contextlib
+import hashlib
 import json
 import os
 import re
@@ -265,6 +266,20 @@ def write_package(path, entries):
             package.writestr(info, data)
 
 
+def tree(root):
+    """Every folder and file below root: relative path -> None for a folder, else the SHA-256
+    of the file's bytes."""
+    found = {}
+    for folder, folders, files in os.walk(root):
+        for name in folders:
+            found[os.path.relpath(os.path.join(folder, name), root)] = None
+        for name in files:
+            path = os.path.join(folder, name)
+            with open(path, "rb") as f:
+                found[os.path.relpath(path, root)] = hashlib.sha256(f.read()).hexdigest()
+    return found
+
+
 def progress_values(lines):
     return [int(line.split()[1]) for line in lines if line.startswith("PROGRESS ")]
 
@@ -292,6 +307,27 @@ class EnvironmentTestCase(unittest.TestCase):
         cls.env = Environment(cls.build_dir)
         cls.package_dir = os.path.join(cls.env.work, "packages")
         os.makedirs(cls.package_dir, exist_ok=True)
+
+    def assert_in_order(self, texts, prefixes):
+        """Each prefix begins one of the texts (log lines), each after the one before."""
+        position = 0
+        for prefix in prefixes:
+            found = [i for i in range(position, len(texts)) if texts[i].startswith(prefix)]
+            self.assertTrue(found, "%r missing after line %d:\n%s" % (prefix, position, "\n".join(texts)))
+            position = found[0] + 1
+
+    def assert_installed(self, install_dir, entries):
+        """The package's entries (as write_package takes them) below `install_dir`, a folder of
+        the Linux side: each folder there, each file with its bytes and its time when given."""
+        for name, data, options in entries:
+            path = os.path.join(install_dir, name)
+            if name.endswith("/"):
+                self.assertTrue(os.path.isdir(path), name)
+                continue
+            with open(path, "rb") as f:
+                self.assertEqual(f.read(), data, name)
+            if "mtime" in options:
+                self.assertEqual(int(os.stat(path).st_mtime), options["mtime"], name)
 
 
 def main(test_class):

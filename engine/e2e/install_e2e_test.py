@@ -85,15 +85,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
 
     def check_files(self, entries):
         install_dir = self.env.unix_path(self.env.install_dir)
-        for name, data, options in entries:
-            path = os.path.join(install_dir, name)
-            if name.endswith("/"):
-                self.assertTrue(os.path.isdir(path), name)
-                continue
-            with open(path, "rb") as f:
-                self.assertEqual(f.read(), data, name)
-            if "mtime" in options:
-                self.assertEqual(int(os.stat(path).st_mtime), options["mtime"], name)
+        self.assert_installed(install_dir, entries)
         read_only = os.path.join(install_dir, "data/notes/read-only.txt")
         self.assertEqual(os.stat(read_only).st_mode & 0o222, 0, "read-only file is writable")
         self.assertNotEqual(os.stat(os.path.join(install_dir, "Bokrin.exe")).st_mode & 0o200, 0)

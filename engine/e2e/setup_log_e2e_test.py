@@ -64,13 +64,6 @@ class SetupLogEndToEndTest(e2e.EnvironmentTestCase):
             texts.append(STAMP.sub("", line))
         return texts
 
-    def assert_in_order(self, texts, prefixes):
-        position = 0
-        for prefix in prefixes:
-            found = [i for i in range(position, len(texts)) if texts[i].startswith(prefix)]
-            self.assertTrue(found, "%r missing after line %d:\n%s" % (prefix, position, "\n".join(texts)))
-            position = found[0] + 1
-
     def test_installation_writes_one_block_with_each_stage(self):
         code, lines = self.env.run_engine()
         self.assertEqual(code, 0, "\n".join(lines))

@@ -8,7 +8,6 @@ client with /LAUNCH, and refuses to run beside another silent installer.
         entry/e2e/silent_e2e_test.py --build-dir build/win64
 """
 import contextlib
-import hashlib
 import os
 import re
 import shutil
@@ -48,20 +47,6 @@ def log_texts(path):
     with open(path, "rb") as f:
         lines = f.read().decode("utf-8").splitlines()
     return [re.sub(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ", "", line) for line in lines]
-
-
-def tree(root):
-    """Every folder and file below root: relative path -> None for a folder, else the SHA-256
-    of the file's bytes."""
-    found = {}
-    for folder, folders, files in os.walk(root):
-        for name in folders:
-            found[os.path.relpath(os.path.join(folder, name), root)] = None
-        for name in files:
-            path = os.path.join(folder, name)
-            with open(path, "rb") as f:
-                found[os.path.relpath(path, root)] = hashlib.sha256(f.read()).hexdigest()
-    return found
 
 
 def visible_windows():
@@ -137,13 +122,6 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         self.assertEqual(texts[-1], "Silent run ended: exit code %d" % expected_code, "\n".join(texts))
         return texts
 
-    def assert_in_order(self, texts, prefixes):
-        position = 0
-        for prefix in prefixes:
-            found = [i for i in range(position, len(texts)) if texts[i].startswith(prefix)]
-            self.assertTrue(found, "no %r after line %d:\n%s" % (prefix, position, "\n".join(texts)))
-            position = found[0] + 1
-
     # Packages, files and registry.
     def release(self, version, name, extra_entries=()):
         """Announces a release whose every file carries its version, so that a run that should
@@ -209,14 +187,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         self.assertEqual(percents[-1], 100, percents)
         self.assertGreaterEqual(len(percents), 5, percents)
 
-        install_dir = self.env.unix_path(INSTALL_DIR)
-        for name, data, _ in entries:
-            path = os.path.join(install_dir, name)
-            if name.endswith("/"):
-                self.assertTrue(os.path.isdir(path), name)
-                continue
-            with open(path, "rb") as f:
-                self.assertEqual(f.read(), data, name)
+        self.assert_installed(self.env.unix_path(INSTALL_DIR), entries)
         self.assertTrue(os.path.isdir(self.env.unix_path(BOOK_DIR)), BOOK_DIR)
         self.assertFalse(os.path.exists(self.env.unix_path(INSTALL_TEXT + "\\Bokrin.exe")))
 
@@ -237,7 +208,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
     def test_3_each_failure_has_its_code_and_leaves_the_installed_client(self):
         install_dir = self.install_release("3.0.0", "C:\\Program Files\\Earlier Bokrin")
         self.assertEqual(self.recorded_install_dir(), "C:\\Program Files\\Earlier Bokrin\\")
-        installed = tree(install_dir)
+        installed = e2e.tree(install_dir)
         readme = self.recorded_install_dir() + "readme.txt"
 
         def damaged():
@@ -289,7 +260,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
                     self.assertNotIn("Installation finished", texts)
                 else:
                     self.assertEqual(texts[-3:], ["Silent run", refusal, "Silent run ended: exit code 7"])
-                self.assertEqual(tree(install_dir), installed, "the installed client changed")
+                self.assertEqual(e2e.tree(install_dir), installed, "the installed client changed")
                 self.assertEqual(self.recorded_install_dir(), "C:\\Program Files\\Earlier Bokrin\\")
         self.assertEqual([p for p in os.listdir(os.path.dirname(install_dir.rstrip("/")))
                           if p.startswith("escape")], [])

@@ -5,7 +5,6 @@ the earlier release back, byte for byte, and its setup log tells the cancel and 
 Clicking the close button and waiting for the box takes seconds, longer than Wine takes to
 extract thousands of entries, so the question is asked while the version reply still trickles in
 and answered with the pointer already on OK the moment the log says that the extraction began."""
-import hashlib
 import os
 import random
 import re
@@ -29,20 +28,6 @@ LARGE_FILE_BYTES = 1024
 VERSION_BYTE_PAUSE = 0.02
 
 
-def tree(root):
-    """Every folder and file below root, as relative path -> None for a folder or the SHA-256
-    of the file's bytes."""
-    found = {}
-    for folder, folders, files in os.walk(root):
-        for name in folders:
-            found[os.path.relpath(os.path.join(folder, name), root)] = None
-        for name in files:
-            path = os.path.join(folder, name)
-            with open(path, "rb") as f:
-                found[os.path.relpath(path, root)] = hashlib.sha256(f.read()).hexdigest()
-    return found
-
-
 class CancelEndToEnd(e2e_support.EnvironmentTestCase):
     def large_package(self, earlier_files):
         """A later release: new bytes for every file of the earlier one, first, so that each is
@@ -64,7 +49,7 @@ class CancelEndToEnd(e2e_support.EnvironmentTestCase):
         self.assertEqual(code, 0, "\n".join(lines))
         self.assertEqual(lines[-1], "FINISHED")
         install_dir = self.env.unix_path(self.env.install_dir)
-        earlier = tree(install_dir)
+        earlier = e2e_support.tree(install_dir)
         earlier_files = [name for name, digest in earlier.items() if digest is not None]
         self.assertIn("Bokrin.exe", earlier_files)
 
@@ -107,7 +92,7 @@ class CancelEndToEnd(e2e_support.EnvironmentTestCase):
         self.assertNotIn("Installation finished", text)
 
         # The earlier release as it was: nothing of the later one, no backup folder.
-        after = tree(install_dir)
+        after = e2e_support.tree(install_dir)
         self.assertEqual(sorted(set(after) - set(earlier)), [])
         self.assertEqual(sorted(set(earlier) - set(after)), [])
         self.assertEqual(after, earlier)
