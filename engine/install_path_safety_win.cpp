@@ -175,6 +175,29 @@ bool IsLinkOrUnexaminable(const std::wstring& folder) {
   return true;
 }
 
+bool PathHoldsLink(const std::wstring& folder) {
+  std::wstring directory = folder;
+  if (!directory.empty() && directory.back() != L'\\' && directory.back() != L'/') directory += L'\\';
+  for (const std::wstring& level : FoldersToCheck(directory, {})) {
+    if (IsLinkOrUnexaminable(level)) return true;
+  }
+  return false;
+}
+
+DWORD CreateProtectedFolder(const std::wstring& folder) {
+  const std::wstring path = WithoutTrailingSeparator(folder);
+  ScopedLocalMem descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderSddl, SDDL_REVISION_1,
+                                                            descriptor.Receive(), nullptr)) {
+    const DWORD error = GetLastError();
+    LogSystemFailure(L"Install path", SystemCode::Win32Error(error), L"the protection of new folders cannot be made");
+    return error;
+  }
+  // Given at creation, so that no moment passes in which the folder has a parent's permissions.
+  SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
+  return CreateDirectoryW(path.c_str(), &security) ? ERROR_SUCCESS : GetLastError();
+}
+
 DWORD CreateProtectedFolders(const std::wstring& folder) {
   // The missing folders, innermost first.
   std::vector<std::wstring> missing;
@@ -186,22 +209,9 @@ DWORD CreateProtectedFolders(const std::wstring& folder) {
     if (separator == std::wstring::npos) break;
     path = WithoutTrailingSeparator(path.substr(0, separator + 1));
   }
-  if (missing.empty()) return ERROR_SUCCESS;
-  ScopedLocalMem descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderSddl, SDDL_REVISION_1,
-                                                            descriptor.Receive(), nullptr)) {
-    const DWORD error = GetLastError();
-    LogSystemFailure(L"Install path", SystemCode::Win32Error(error), L"the protection of new folders cannot be made");
-    return error;
-  }
-  // Given at creation, so that no moment passes in which the folder has a parent's permissions.
-  SECURITY_ATTRIBUTES security = {sizeof security, descriptor.Get(), FALSE};
   for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
-    if (!CreateDirectoryW(level->c_str(), &security) && GetLastError() != ERROR_ALREADY_EXISTS) {
-      const DWORD error = GetLastError();
-      LogSystemFailure(L"Install path", SystemCode::Win32Error(error), L"folder %ls cannot be made", level->c_str());
-      return error;
-    }
+    const DWORD error = CreateProtectedFolder(*level);
+    if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS) return error;
   }
   return ERROR_SUCCESS;
 }

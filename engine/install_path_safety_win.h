@@ -14,11 +14,19 @@
 // since that is where Wine shows a Unix symbolic link. Logged when true.
 bool IsLinkOrUnexaminable(const std::wstring& folder);
 
-// Creates `folder` and each missing parent, every one with the protection that Program Files
+// True when a folder of the path from its root down to `folder` (included) is a link or cannot
+// be examined (IsLinkOrUnexaminable): nothing of the installation's may be made there, so that
+// the extraction, which refuses such a path, finds it as the user left it.
+bool PathHoldsLink(const std::wstring& folder);
+
+// Creates the one folder `folder` (its parent exists) with the protection that Program Files
 // gives its folders: a DACL of its own, not inherited from a parent that users may write,
 // granting Administrators and SYSTEM full control and Users read and execute, inherited by
-// what is written inside. A folder that exists already keeps its own. ERROR_SUCCESS or the
-// Win32 error of the folder that could not be made.
+// what is written inside. ERROR_SUCCESS, or the Win32 error for the caller to log
+// (ERROR_ALREADY_EXISTS when something is there, which keeps its own protection).
+DWORD CreateProtectedFolder(const std::wstring& folder);
+// CreateProtectedFolder for `folder` and each missing parent; what exists is left as it is.
+// ERROR_SUCCESS or the Win32 error of the folder that could not be made.
 DWORD CreateProtectedFolders(const std::wstring& folder);
 
 // True when a standard user could replace what is in `folder` (an existing install directory,
