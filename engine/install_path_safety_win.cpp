@@ -201,7 +201,8 @@ DWORD CreateProtectedFolder(const std::wstring& folder) {
 DWORD CreateProtectedFolders(const std::wstring& folder) {
   // The missing folders, innermost first.
   std::vector<std::wstring> missing;
-  for (std::wstring path = WithoutTrailingSeparator(folder); GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;) {
+  for (std::wstring path = WithoutTrailingSeparator(folder);
+       GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;) {
     const DWORD error = GetLastError();
     if (!IsMissingError(error)) return error;
     missing.push_back(path);

@@ -47,7 +47,9 @@ ExitCode ReportCannotOpen(InstallObserver& observer, ExitCode code) {
   return code;
 }
 
-ExitCode ReportUnreadablePackage(InstallObserver& observer) { return ReportCannotOpen(observer, ExitCode::kPackageRefused); }
+ExitCode ReportUnreadablePackage(InstallObserver& observer) {
+  return ReportCannotOpen(observer, ExitCode::kPackageRefused);
+}
 
 // The path goes in the system code page while the wizard reads the whole text as code page
 // 936; on a Chinese system the two are the same.
