@@ -98,7 +98,7 @@ endfunction()
 # hook of common/system_library.cpp, from the system directory only; a direct import would be
 # loaded before the program starts, from beside it. A function missing from the list fails to
 # link, as it should: it would otherwise be imported directly again. The DLLs are also listed
-# for the start-up check (DelayImportedLibrariesPresent).
+# for the start-up check (LoadDelayImportedLibraries).
 #   bokrin_delay_imports(<target> <dll>...)
 function(bokrin_delay_imports target)
   set(dir ${CMAKE_BINARY_DIR}/delay-imports)

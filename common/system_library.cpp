@@ -22,7 +22,7 @@ namespace {
 
 // The delay-load helper asks this first. A module it gets is used as it is; only when it gets
 // none does it fall back to LoadLibraryA, which could only find a DLL that System32 lacks, and
-// DelayImportedLibrariesPresent found every one there at the start.
+// LoadDelayImportedLibraries found every one there at the start.
 FARPROC WINAPI LoadDelayImportedLibrary(unsigned notification, PDelayLoadInfo info) {
   if (notification != dliNotePreLoadLibrary) return nullptr;
   // Delay-import names are ASCII.
@@ -38,12 +38,12 @@ FARPROC WINAPI LoadDelayImportedLibrary(unsigned notification, PDelayLoadInfo in
 // that links a delay-import library also links this definition (see bokrin_delay_imports).
 PfnDliHook __pfnDliNotifyHook2 = LoadDelayImportedLibrary;
 
-bool DelayImportedLibrariesPresent() {
+bool LoadDelayImportedLibraries() {
   static const wchar_t* const kLibraries[] = {
 #include "delay_imported_dlls.inc"
   };
   for (const wchar_t* name : kLibraries) {
-    if (!LoadSystemLibrary(name)) {
+    if (!LoadSystemLibrary(name).Release()) {
       LogSystemFailure(L"Start", LastError(), L"%ls cannot be loaded from the system directory", name);
       return false;
     }

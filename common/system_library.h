@@ -11,7 +11,9 @@
 // Empty on failure, with the thread's last error set.
 ScopedLibrary LoadSystemLibrary(const wchar_t* name);
 
-// Whether every delay-imported DLL loads from the system directory, so that a system lacking
-// one is told so at the start instead of the process ending at its first call. False, with the
-// failure logged, when one does not.
-bool DelayImportedLibrariesPresent();
+// Loads every delay-imported DLL from the system directory and keeps it for the life of the
+// process, at the start: a system lacking one is told so then, instead of the process ending at
+// its first call, and a later load by the bare name, by the delay-load helper or by a system
+// DLL for itself, finds this copy instead of searching. False, with the failure logged, when
+// one does not load.
+bool LoadDelayImportedLibraries();

@@ -1,5 +1,6 @@
 #include "common/system_library.h"
 
+#include <delayimp.h>
 #include <winhttp.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +20,14 @@ std::wstring SystemDirectory() {
 std::wstring ModulePath(HMODULE module) {
   wchar_t path[MAX_PATH];
   return std::wstring(path, GetModuleFileNameW(module, path, MAX_PATH));
+}
+
+// What the delay-load helper gets from the hook when it is about to load `name`.
+HMODULE HookedLoad(const char* name) {
+  DelayLoadInfo info = {};
+  info.cb = sizeof(info);
+  info.szDll = name;
+  return reinterpret_cast<HMODULE>(__pfnDliNotifyHook2(dliNotePreLoadLibrary, &info));
 }
 
 bool InFolder(const std::wstring& path, const std::wstring& folder) {
@@ -47,16 +56,29 @@ TEST(LoadSystemLibrary, IgnoresACopyInTheCurrentDirectory) {
   const ScopedLibrary searched(LoadLibraryExW(L"bokrin_planted.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
   const ScopedLibrary loaded = LoadSystemLibrary(L"bokrin_planted.dll");
   const DWORD error = GetLastError();
+  const ScopedLibrary hooked(HookedLoad("bokrin_planted.dll"));
   SetCurrentDirectoryW(previous);
 
-  // The plain search finds the copy, so the system-only load had it in reach.
+  // The plain search finds the copy, so the system-only loads had it in reach.
   EXPECT_TRUE(searched);
   EXPECT_FALSE(loaded);
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  EXPECT_FALSE(hooked);
 }
 
-TEST(DelayImportedLibraries, ArePresentAndLoadFromTheSystemDirectoryAtTheFirstCall) {
-  EXPECT_TRUE(DelayImportedLibrariesPresent());
+TEST(DelayImportedLibraries, StayLoadedFromTheSystemDirectory) {
+  EXPECT_TRUE(LoadDelayImportedLibraries());
+  // Kept loaded, so that a system DLL's own load of it by name finds this copy.
+  for (const wchar_t* name : {L"winhttp.dll", L"wininet.dll", L"crypt32.dll"}) {
+    const HMODULE module = GetModuleHandleW(name);
+    ASSERT_NE(module, nullptr) << name;
+    EXPECT_TRUE(InFolder(ModulePath(module), SystemDirectory())) << ModulePath(module);
+  }
+  // The program's hook, not the toolchain's empty default, is what the helper asks.
+  ASSERT_NE(__pfnDliNotifyHook2, nullptr);
+  const ScopedLibrary hooked(HookedLoad("winhttp.dll"));
+  ASSERT_TRUE(hooked);
+  EXPECT_TRUE(InFolder(ModulePath(hooked.Get()), SystemDirectory())) << ModulePath(hooked.Get());
   // Through the delay-import library: the first call loads the DLL through the hook.
   URL_COMPONENTS parts = {};
   parts.dwStructSize = sizeof(parts);
