@@ -245,7 +245,7 @@ struct CertificateGate {
 };
 
 // Runs once the handshake is done and before any request byte is written: a server whose
-// certificate does not hold is refused there, so it never sees the query. Closing the request
+// certificate does not hold is refused there, before it sees the query. Closing the request
 // handle from this callback is how WinHTTP lets it be abandoned; the send then fails. The
 // connection the request was meant for is checked, as before; later sends (redirects) are left
 // to the platform.
@@ -396,20 +396,17 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
                      server_name.c_str());
     return false;
   }
-  if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
-                          reinterpret_cast<DWORD_PTR>(&gate))) {
-    // The callback closed a refused request's handle already.
-    if (gate.refused) {
-      request.Release();
-      return false;
-    }
-    LogSystemFailure(L"HTTPS", LastError(), L"sending to %ls failed", host.c_str());
+  const bool sent = WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
+                                       0, 0, reinterpret_cast<DWORD_PTR>(&gate));
+  if (gate.refused) {
+    // The callback closed the handle already. Wine's WinHTTP sends all the same; the answer is
+    // refused then, and the log says what the server got.
+    request.Release();
+    if (sent) SetupLog(L"HTTPS: the request to %ls went out although its certificate was refused", host.c_str());
     return false;
   }
-  if (gate.refused) {
-    // Some WinHTTPs (Wine's) send all the same: the answer is still refused.
-    request.Release();
-    SetupLog(L"HTTPS: the request to %ls went out although its certificate was refused", host.c_str());
+  if (!sent) {
+    LogSystemFailure(L"HTTPS", LastError(), L"sending to %ls failed", host.c_str());
     return false;
   }
   // Without the callback the certificate is still checked, if only after the request went out.
