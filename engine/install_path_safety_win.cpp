@@ -208,7 +208,10 @@ DWORD CreateProtectedFolders(const std::wstring& folder) {
     missing.push_back(path);
     const size_t separator = path.find_last_of(L"\\/");
     if (separator == std::wstring::npos) break;
-    path = WithoutTrailingSeparator(path.substr(0, separator + 1));
+    const std::wstring parent = WithoutTrailingSeparator(path.substr(0, separator + 1));
+    // A missing root ("Q:\" of a drive that does not exist) is its own parent.
+    if (parent == path) break;
+    path = parent;
   }
   for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
     const DWORD error = CreateProtectedFolder(*level);

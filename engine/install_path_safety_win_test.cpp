@@ -78,6 +78,14 @@ TEST_F(InstallPathSafety, AnExistingFolderIsLeftAsItIs) {
   EXPECT_EQ(ReadFolderSecurity(folder).aces, before.aces);
 }
 
+// A drive that does not exist: nothing can be made, and the walk up ends at its root, which is
+// missing too, instead of going round it for ever.
+TEST_F(InstallPathSafety, NothingIsMadeOnADriveThatDoesNotExist) {
+  ASSERT_EQ(GetFileAttributesW(L"Q:\\"), INVALID_FILE_ATTRIBUTES) << "this system has a drive Q:";
+  EXPECT_NE(CreateProtectedFolders(L"Q:\\no\\such\\drive\\"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(GetFileAttributesW(L"Q:\\no"), INVALID_FILE_ATTRIBUTES);
+}
+
 // What can be shown here without links (for those see the end-to-end test): plain folders,
 // files and what is missing pass, anywhere on the path.
 TEST_F(InstallPathSafety, PlainFoldersFilesAndMissingNamesAreNoLinks) {
