@@ -236,29 +236,6 @@ bool VerifyServerCertificate(HINTERNET request, const WString& name) {
   return true;
 }
 
-// What the status callback needs to check the server before the request goes out, and what
-// it found.
-struct CertificateGate {
-  const WString* name;
-  bool checked = false;
-  bool refused = false;
-};
-
-// Runs once the handshake is done and before any request byte is written: a server whose
-// certificate does not hold is refused there, before it sees the query. Closing the request
-// handle from this callback is how WinHTTP lets it be abandoned; the send then fails. The
-// connection the request was meant for is checked, as before; later sends (redirects) are left
-// to the platform.
-void CALLBACK CheckCertificateBeforeSending(HINTERNET request, DWORD_PTR context, DWORD status,
-                                            LPVOID, DWORD) {
-  CertificateGate* gate = reinterpret_cast<CertificateGate*>(context);
-  if (status != WINHTTP_CALLBACK_STATUS_SENDING_REQUEST || gate == nullptr || gate->checked) return;
-  gate->checked = true;
-  if (VerifyServerCertificate(request, *gate->name)) return;
-  gate->refused = true;
-  WinHttpCloseHandle(request);
-}
-
 // Streams the body into the sink. The count of bytes actually delivered is checked against
 // a stated Content-Length, so a connection that ends early is a failure, not a short success.
 bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& progress,
@@ -387,30 +364,12 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
   WinHttpSetOption(request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security_flags,
                    sizeof security_flags);
 
-  CertificateGate gate{&server_name};
-  // The notification flag of a status is the status value itself (the SDK's
-  // WINHTTP_CALLBACK_FLAG_SENDING_REQUEST, which MinGW's header lacks).
-  if (WinHttpSetStatusCallback(request.Get(), CheckCertificateBeforeSending,
-                               WINHTTP_CALLBACK_STATUS_SENDING_REQUEST, 0) == WINHTTP_INVALID_STATUS_CALLBACK) {
-    LogSystemFailure(L"HTTPS", LastError(), L"the certificate of %ls cannot be checked before sending",
-                     server_name.c_str());
-    return false;
-  }
-  const bool sent = WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
-                                       0, 0, reinterpret_cast<DWORD_PTR>(&gate));
-  if (gate.refused) {
-    // The callback closed the handle already. Wine's WinHTTP sends all the same; the answer is
-    // refused then, and the log says what the server got.
-    request.Release();
-    if (sent) SetupLog(L"HTTPS: the request to %ls went out although its certificate was refused", host.c_str());
-    return false;
-  }
-  if (!sent) {
+  if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                          WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
     LogSystemFailure(L"HTTPS", LastError(), L"sending to %ls failed", host.c_str());
     return false;
   }
-  // Without the callback the certificate is still checked, if only after the request went out.
-  if (!gate.checked && !VerifyServerCertificate(request.Get(), server_name)) return false;
+  if (!VerifyServerCertificate(request.Get(), server_name)) return false;
   if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
     LogSystemFailure(L"HTTPS", LastError(), L"no response from %ls", host.c_str());
     return false;

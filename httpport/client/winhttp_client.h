@@ -3,9 +3,7 @@
 // certificate must chain to a trusted root and name the host the request is meant for: the
 // given host, or the one of a "Host: " header line when a host is reached through a bare
 // address. Only a certificate outside its dates is tolerated, since old PCs often have wrong
-// clocks. The certificate is checked after the handshake and before the request is sent, and
-// the request is abandoned there when it does not hold; a WinHTTP that sends all the same
-// (Wine's) still has its answer refused, and the log says the request went out.
+// clocks.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
