@@ -6,24 +6,16 @@
 // variable is missing or the program cannot be started.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
-#include "common/scoped_handle.h"
+#include "common/testing/child_process.h"
 
 int main() {
   constexpr DWORD kMostUnits = 32768;
   std::vector<wchar_t> line(kMostUnits);
   const DWORD length = GetEnvironmentVariableW(L"BOKRIN_COMMAND_LINE", line.data(), kMostUnits);
   if (length == 0 || length >= kMostUnits) return 255;
-  STARTUPINFOW startup = {sizeof(startup)};
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-    return 255;
-  }
-  const ScopedHandle process(started.hProcess);
-  const ScopedHandle thread(started.hThread);
-  WaitForSingleObject(process.Get(), INFINITE);
-  DWORD code = 255;
-  GetExitCodeProcess(process.Get(), &code);
-  return static_cast<int>(code);
+  const int code = RunToEnd(std::wstring(line.data(), length));
+  return code == -1 ? 255 : code;
 }

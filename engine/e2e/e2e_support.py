@@ -280,6 +280,17 @@ def tree(root):
     return found
 
 
+def client_command_line(args_file, timeout=30):
+    """The command line that the stand-in client recorded in `args_file` (launch-args.txt beside
+    it, a path of the Linux side) once it has started; it writes the file a moment after."""
+    deadline = time.monotonic() + timeout
+    while not os.path.isfile(args_file) and time.monotonic() < deadline:
+        time.sleep(0.2)
+    time.sleep(0.3)
+    with open(args_file, "rb") as f:
+        return f.read().decode("utf-8").rstrip("\r\n")
+
+
 def progress_values(lines):
     return [int(line.split()[1]) for line in lines if line.startswith("PROGRESS ")]
 

@@ -150,13 +150,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
 
         code, output = self.env.launch_client()
         self.assertEqual((code, output), (0, "LAUNCHED"))
-        args_file = self.env.unix_path(self.env.install_dir + "launch-args.txt")
-        deadline = time.monotonic() + 30
-        while not os.path.isfile(args_file) and time.monotonic() < deadline:
-            time.sleep(0.2)
-        time.sleep(0.3)
-        with open(args_file, "rb") as f:
-            command_line = f.read().decode("utf-8").rstrip("\r\n")
+        command_line = e2e.client_command_line(self.env.unix_path(self.env.install_dir + "launch-args.txt"))
         parameters = '"%s" "%sopenglessl\\"' % (self.env.install_dir, self.env.install_dir)
         self.assertTrue(command_line.endswith(" " + parameters), command_line)
         executable = command_line[:-len(parameters) - 1].strip().strip('"')

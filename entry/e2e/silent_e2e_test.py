@@ -320,12 +320,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
                                              "Launch: the client was started by this installer, with its rights"])
                 self.assert_in_order(texts, ["Installation finished", "Launch: starting", launches[-1],
                                              "Silent run ended: exit code 0"])
-                deadline = time.monotonic() + 30
-                while not os.path.isfile(started_client) and time.monotonic() < deadline:
-                    time.sleep(0.2)
-                time.sleep(0.3)
-                with open(started_client, "rb") as f:
-                    command_line = f.read().decode("utf-8").rstrip("\r\n")
+                command_line = e2e.client_command_line(started_client)
                 self.assertTrue(command_line.endswith(" " + parameters), command_line)
                 self.assertEqual(command_line[:-len(parameters) - 1].strip().strip('"').lower(),
                                  (directory + "Bokrin.exe").lower())

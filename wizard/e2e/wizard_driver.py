@@ -195,13 +195,7 @@ def installed(env):
 
 
 def client_command_line(env, timeout=30):
-    args_file = env.unix_path(env.install_dir + "launch-args.txt")
-    deadline = time.monotonic() + timeout
-    while not os.path.isfile(args_file) and time.monotonic() < deadline:
-        time.sleep(0.2)
-    time.sleep(0.3)
-    with open(args_file, "rb") as f:
-        return f.read().decode("utf-8").rstrip("\r\n")
+    return e2e_support.client_command_line(env.unix_path(env.install_dir + "launch-args.txt"), timeout)
 
 
 def quick_install(env, shots_dir):
