@@ -46,8 +46,17 @@ function(bokrin_layer name)
   set(BOKRIN_LAYER ${name} PARENT_SCOPE)
 endfunction()
 
+# A unit test run under Wine may be run once more when Wine's own process dies of a signal
+# after or between the test's cases; see tools/wine-run. End-to-end tests are never rerun,
+# since their programs change the prefix.
+function(bokrin_rerun_after_wine_crash name)
+  if(WIN32)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT BOKRIN_RERUN_AFTER_WINE_CRASH=1)
+  endif()
+endfunction()
+
 # A test of portable code: built in every test configuration, natively run as it is and
-# under Wine in the win64 build (through the cross-compiling emulator).
+# under Wine in the Windows test builds (through the cross-compiling emulator).
 function(bokrin_portable_test name)
   if(NOT BOKRIN_TEST_BUILD)
     return()
@@ -55,9 +64,10 @@ function(bokrin_portable_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE bokrin_${BOKRIN_LAYER} bokrin_gtest)
   add_test(NAME ${name} COMMAND ${name})
+  bokrin_rerun_after_wine_crash(${name})
 endfunction()
 
-# A test of Win32 code: only in the win64 build, run under Wine.
+# A test of Win32 code: only in the Windows test builds, run under Wine.
 function(bokrin_win_test name)
   if(NOT BOKRIN_TEST_BUILD OR NOT WIN32)
     return()
@@ -65,6 +75,7 @@ function(bokrin_win_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE bokrin_${BOKRIN_LAYER}_win bokrin_gtest)
   add_test(NAME ${name} COMMAND ${name})
+  bokrin_rerun_after_wine_crash(${name})
 endfunction()
 
 # A libFuzzer target of the fuzz build (BOKRIN_FUZZ). Its seed corpus is the folder

@@ -54,7 +54,8 @@ bokrin_wine_environment() { # prefix
 
 # Makes the prefix of bokrin_wine_environment once, even when ctest runs tests in parallel: a
 # 64-bit prefix with the 32-bit half beside it (WoW64), as a 64-bit Windows where the 32-bit
-# installer runs, and a CJK font in place of the skin's faces, which this machine lacks. The
+# installer runs, a CJK font in place of the skin's faces, which this machine lacks, and no
+# crash dialog. The
 # prefix trusts the local services' private test root, with trust-test-root.exe of the given
 # build (a build without it leaves the prefix as it is, to be done by a later run).
 bokrin_prepare_prefix() { # build directory
@@ -68,6 +69,9 @@ bokrin_prepare_prefix() { # build directory
       for face in 'Microsoft YaHei' '微软雅黑' 'SimSun' '宋体' 'Tahoma' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
         "$bokrin_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
       done
+      # A program that crashes ends with its exception code and a backtrace on standard error,
+      # instead of waiting for someone to close Wine's crash dialog.
+      "$bokrin_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
       touch "$WINEPREFIX/.bokrin-ready"
     fi
     local root=${BOKRIN_TEST_ROOT_DIR:-$bokrin_root/build/test-root}/root.der stamp
