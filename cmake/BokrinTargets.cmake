@@ -102,3 +102,49 @@ function(bokrin_write_fuzz_manifest)
   list(JOIN targets "\n" lines)
   file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${lines}\n")
 endfunction()
+
+# Links `target` to the system DLLs `dll...` (winhttp, ...) through delay-import libraries made by
+# the toolchain's dlltool from common/delay_imports/<dll>.def, which lists the functions we call
+# with their argument bytes on x86. The DLLs are then loaded at their first call, through the
+# hook of common/system_library.cpp, from the system directory only; a direct import would be
+# loaded before the program starts, from beside it. A function missing from the list fails to
+# link, as it should: it would otherwise be imported directly again. The DLLs are also listed
+# for the start-up check (LoadDelayImportedLibraries).
+#   bokrin_delay_imports(<target> <dll>...)
+function(bokrin_delay_imports target)
+  set(dir ${CMAKE_BINARY_DIR}/delay-imports)
+  file(MAKE_DIRECTORY ${dir})
+  foreach(dll ${ARGN})
+    set(library bokrin_delay_${dll})
+    if(NOT TARGET ${library})
+      set(def ${PROJECT_SOURCE_DIR}/common/delay_imports/${dll}.def)
+      # x86-64 has one calling convention and undecorated names.
+      if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(strip_at -DSTRIP=ON)
+      endif()
+      # Run in its folder: dlltool names the library's symbols after the path it is given.
+      add_custom_command(
+        OUTPUT ${dir}/lib${dll}_delay.a
+        COMMAND ${CMAKE_COMMAND} -DIN=${def} -DOUT=${dll}.def ${strip_at}
+                -P ${PROJECT_SOURCE_DIR}/cmake/DelayImportDef.cmake
+        COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${dll}.def --dllname ${dll}.dll
+                --output-delaylib lib${dll}_delay.a
+        DEPENDS ${def} ${PROJECT_SOURCE_DIR}/cmake/DelayImportDef.cmake
+        WORKING_DIRECTORY ${dir}
+        COMMENT "Making the delay-import library of ${dll}.dll")
+      add_custom_target(${library}_file DEPENDS ${dir}/lib${dll}_delay.a)
+      add_library(${library} INTERFACE)
+      add_dependencies(${library} ${library}_file)
+      target_link_libraries(${library} INTERFACE ${dir}/lib${dll}_delay.a)
+      set_property(TARGET bokrin_common_win APPEND PROPERTY BOKRIN_DELAY_IMPORTED_DLLS ${dll}.dll)
+    endif()
+    target_link_libraries(${target} PUBLIC ${library})
+  endforeach()
+  # The hook lives in a static library, which the linker would pass over before the delay-load
+  # helper asks for it; it would then take the toolchain's empty default.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} INTERFACE -Wl,--undefined=___pfnDliNotifyHook2)
+  else()
+    target_link_options(${target} INTERFACE -Wl,--undefined=__pfnDliNotifyHook2)
+  endif()
+endfunction()

@@ -89,6 +89,16 @@ struct CoTaskMemTraits {
 };
 using ScopedCoTaskMem = ScopedObject<CoTaskMemTraits>;
 
+// Memory that the system hands out with LocalAlloc (security descriptors and the strings of
+// their conversions).
+struct LocalMemTraits {
+  using Handle = HLOCAL;
+  static Handle NullHandle() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { LocalFree(h); }
+};
+using ScopedLocalMem = ScopedObject<LocalMemTraits>;
+
 // Strings of the COM automation allocator, for interfaces that take or return a BSTR.
 struct SysStringTraits {
   using Handle = BSTR;

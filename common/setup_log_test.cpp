@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -13,6 +15,7 @@
 #include "common/testing/scoped_temp_dir.h"
 #include "common/testing/setup_log_reading.h"
 #include "common/testing/setup_log_writer.h"
+#include "common/testing/zip_writer.h"
 #include "common/text_convert.h"
 
 namespace {
@@ -91,10 +94,12 @@ TEST_F(SetupLogTest, EachRunKeepsThePreviousAsOldLog) {
   }
 }
 
-// A folder where the log belongs: the run goes on without a log, and the folder stays.
+// A folder where the log belongs: the run goes on, the folder stays, and the run logs under the
+// first fresh name that is free.
 TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesRunWorking) {
   const std::wstring log_path = temp_.path() + L"BokrinSetup.log";
   ASSERT_TRUE(CreateDirectoryW(log_path.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(temp_.path() + L"BokrinSetup-1.log", "earlier"));
 
   EXPECT_EQ(RunWriter(L"blocked 2 20"), 0);
 
@@ -102,6 +107,99 @@ TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesRunWorking) {
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_EQ(GetFileAttributesW((temp_.path() + L"BokrinSetup.old.log").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ReadSharedFile(temp_.path() + L"BokrinSetup-1.log"), "earlier");
+  EXPECT_EQ(LogLines(ReadSharedFile(temp_.path() + L"BokrinSetup-2.log")).size(), 1u + 2 * 20);
+}
+
+// Wine starts Unix programs as it starts Windows ones, which lets a test make what a Unix user
+// of the machine could: a symbolic link, which Wine shows to Windows programs as its target.
+// Such a process cannot be waited for, so the caller waits for its effect. Empty outside Wine.
+std::wstring UnixPath(const std::wstring& path) {
+  using ToUnixPath = char*(CDECL*)(const wchar_t*);
+  const auto to_unix_path = reinterpret_cast<ToUnixPath>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix_path = to_unix_path != nullptr ? to_unix_path(path.c_str()) : nullptr;
+  if (unix_path == nullptr) return std::wstring();
+  const std::wstring result = CodePageToWide(CP_UTF8, unix_path);
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+bool RunUnixUntil(const std::wstring& command_line, const std::function<bool()>& done) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::wstring writable = command_line;
+  if (!CreateProcessW(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int waited = 0; !done() && waited < 100; ++waited) Sleep(100);
+  return done();
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool PlantHardLink(const std::wstring& link, const std::wstring& target) {
+  return CreateHardLinkW(link.c_str(), target.c_str(), nullptr) != FALSE;
+}
+
+bool PlantSymbolicLink(const std::wstring& link, const std::wstring& target) {
+  // Wine's CreateSymbolicLinkW reports success and makes nothing.
+  return CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) != FALSE && Exists(link);
+}
+
+bool PlantUnixSymbolicLink(const std::wstring& link, const std::wstring& target) {
+  const std::wstring unix_link = UnixPath(link);
+  const std::wstring unix_target = UnixPath(target);
+  if (unix_link.empty() || unix_target.empty()) return false;
+  return RunUnixUntil(L"Z:\\bin\\ln -s \"" + unix_target + L"\" \"" + unix_link + L"\"", [&] { return Exists(link); });
+}
+
+// A link of the unelevated user's in %TEMP% under the log's name, to a file elsewhere: its target
+// is neither moved nor deleted, the link stays, and the run logs under a fresh name.
+TEST_F(SetupLogTest, LinkUnderTheLogsNameIsLeftAlone) {
+  const struct {
+    const char* what;
+    bool (*plant)(const std::wstring& link, const std::wstring& target);
+  } kLinks[] = {
+      {"hard link", &PlantHardLink},
+      {"symbolic link", &PlantSymbolicLink},
+      {"Unix symbolic link", &PlantUnixSymbolicLink},
+  };
+  for (const auto& c : kLinks) {
+    SCOPED_TRACE(c.what);
+    // A %TEMP% of the case's own.
+    const std::wstring temp = temp_.path() + CodePageToWide(CP_UTF8, c.what) + L"\\";
+    const std::wstring elsewhere = temp + L"elsewhere\\";
+    const std::wstring target = elsewhere + L"precious.txt";
+    const std::wstring log_path = temp + L"BokrinSetup.log";
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    temp_variables_.emplace(temp);
+    ASSERT_TRUE(WriteFileBytes(target, "precious"));
+    if (!c.plant(log_path, target)) {
+      std::printf("[ SKIPPED  ] %s: cannot be made on this system\n", c.what);
+      continue;
+    }
+    ASSERT_EQ(ReadSharedFile(log_path), "precious");
+
+    ASSERT_EQ(RunWriter(L"planted 1 1"), 0);
+
+    EXPECT_EQ(ReadSharedFile(target), "precious");
+    EXPECT_EQ(ReadSharedFile(log_path), "precious");
+    EXPECT_FALSE(Exists(temp + L"BokrinSetup.old.log"));
+    const std::vector<std::string> lines = LogLines(ReadSharedFile(temp + L"BokrinSetup-1.log"));
+    ASSERT_EQ(lines.size(), 2u);
+    std::string text;
+    ASSERT_TRUE(SplitStamp(lines[1], &text));
+    EXPECT_EQ(text, WriterLine("planted", 0, 0));
+    // Deleting a Unix link from Windows would delete its target instead.
+    if (c.plant == &PlantUnixSymbolicLink) {
+      EXPECT_TRUE(RunUnixUntil(L"Z:\\bin\\rm \"" + UnixPath(log_path) + L"\"", [&] { return !Exists(log_path); }));
+    }
+  }
 }
 
 TEST_F(SetupLogTest, LinesOfTwoThreadsStayWhole) {

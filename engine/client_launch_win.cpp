@@ -9,6 +9,7 @@
 #include "common/registry.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
+#include "engine/install_path_safety_win.h"
 #include "engine/registration_texts.h"
 
 namespace {
@@ -52,14 +53,27 @@ bool StartInstalledClient(const ClientStartRoutes& routes) {
   }
   const ShellStartRequest request = {ClientExePath(install_dir), LaunchParameters(install_dir), SW_SHOW};
   SetupLog(L"Launch: starting %ls %ls", request.file.c_str(), request.parameters.c_str());
+  // Judged now rather than at the installation, so that it holds for the folder as it is when
+  // the client starts, also after a restart of the installer.
+  const bool user_writable = IsWritableByStandardUsers(install_dir);
+  if (user_writable) {
+    SetupLog(L"Launch: standard users can write %ls, so the client there may be theirs; only the desktop's shell "
+             L"may start it, with the desktop user's rights",
+             install_dir.c_str());
+  }
   if (!IsExistingFile(request.file)) {
     SetupLog(L"Launch: %ls is missing; the desktop's shell is not asked, it would show a box of its own",
              request.file.c_str());
   } else if (routes.desktop_shell(request)) {
     SetupLog(L"Launch: the client was started by the desktop's shell, with the desktop user's rights");
     return true;
-  } else {
+  } else if (!user_writable) {
     SetupLog(L"Launch: the desktop's shell did not start the client; this installer starts it itself");
+  }
+  if (user_writable) {
+    SetupLog(L"Launch refused: this installer does not start a client that standard users could have replaced "
+             L"with its own rights");
+    return false;
   }
   if (!routes.direct(request)) return false;
   SetupLog(L"Launch: the client was started by this installer, with its rights");

@@ -19,5 +19,7 @@ bool StartFromThisInstaller(const ShellStartRequest& request);
 
 // StartInstalledClient() through `routes`: the direct one only when the desktop's shell did not
 // start the client, or when the client's file is missing (the shell would answer with an error
-// box of its own, beside the wizard's).
+// box of its own, beside the wizard's), and never when standard users can write the install
+// directory (IsWritableByStandardUsers): a client they could have replaced runs only with the
+// desktop user's rights, or not at all.
 bool StartInstalledClient(const ClientStartRoutes& routes);

@@ -17,6 +17,7 @@
 #include "common/scoped_com.h"
 #include "common/testing/setup_log_reading.h"
 #include "engine/registration_texts.h"
+#include "engine/testing/folder_security.h"
 #include "tools/standin/standin_install.h"
 
 namespace {
@@ -234,6 +235,53 @@ TEST_F(ClientLaunch, DesktopShellIsAskedFirstAndThisInstallerOnlyAfterIt) {
     }
     const std::vector<std::string> lines = LogLines(ReadSharedFile(LaunchLogPath()));
     ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(HasLineEndingWith(lines.back(), c.last_line)) << c.what << ": " << lines.back();
+  }
+}
+
+// A client in a folder that standard users can write may be theirs: only the desktop's shell
+// starts it, with the desktop user's rights, and when the shell fails nobody does.
+TEST_F(ClientLaunch, ClientThatStandardUsersCouldReplaceIsStartedOnlyByTheDesktopShell) {
+  struct Case {
+    const wchar_t* what;
+    bool desktop_starts;
+    bool started;
+    const wchar_t* last_line;
+  };
+  const Case cases[] = {
+      {L"desktop shell starts it", true, true,
+       L"Launch: the client was started by the desktop's shell, with the desktop user's rights"},
+      {L"desktop shell fails", false, false,
+       L"Launch refused: this installer does not start a client that standard users could have replaced with its "
+       L"own rights"},
+  };
+  // What this Wine, too, shows as Everyone being allowed to write.
+  ASSERT_EQ(SetFolderDacl(install_.dir(), L"D:(A;OICI;FA;;;WD)"), static_cast<DWORD>(ERROR_SUCCESS));
+  RecordInstallDir(install_.dir());
+  for (const Case& c : cases) {
+    const size_t mark = ReadSharedFile(LaunchLogPath()).size();
+    int desktop_calls = 0;
+    int direct_calls = 0;
+    const ClientStartRoutes routes = {[&](const ShellStartRequest&) {
+                                        ++desktop_calls;
+                                        return c.desktop_starts;
+                                      },
+                                      [&](const ShellStartRequest&) {
+                                        ++direct_calls;
+                                        return true;
+                                      }};
+
+    EXPECT_EQ(StartInstalledClient(routes), c.started) << c.what;
+
+    EXPECT_EQ(desktop_calls, 1) << c.what;
+    EXPECT_EQ(direct_calls, 0) << c.what;
+    const std::string log = LogSince(mark);
+    EXPECT_TRUE(HasLineEndingWith(log, L"Launch: standard users can write " + install_.dir() +
+                                           L", so the client there may be theirs; only the desktop's shell may start "
+                                           L"it, with the desktop user's rights"))
+        << log;
+    const std::vector<std::string> lines = LogLines(log);
+    ASSERT_FALSE(lines.empty()) << c.what;
     EXPECT_TRUE(HasLineEndingWith(lines.back(), c.last_line)) << c.what << ": " << lines.back();
   }
 }

@@ -8,6 +8,7 @@
 #include "common/scoped_handle.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
+#include "common/system_library.h"
 
 namespace {
 
@@ -83,8 +84,7 @@ bool ListHolders(const RestartManager& manager, DWORD session, std::vector<RM_PR
 
 std::vector<std::wstring> ProgramsHoldingFile(const std::wstring& path) {
   std::vector<std::wstring> programs;
-  // Only the system's own copy: a rstrtmgr.dll beside the installer must never be loaded.
-  const ScopedLibrary module(LoadLibraryExW(L"rstrtmgr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  const ScopedLibrary module = LoadSystemLibrary(L"rstrtmgr.dll");
   if (!module) {
     LogSystemFailure(kWhere, LastError(), L"rstrtmgr.dll cannot be loaded");
     return programs;

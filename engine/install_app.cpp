@@ -14,6 +14,7 @@
 #include "common/setup_log.h"
 #include "common/system_failure.h"
 #include "common/text_convert.h"
+#include "engine/client_launch.h"
 #include "engine/install_locations.h"
 #include "engine/package_download.h"
 #include "engine/package_extraction.h"
@@ -71,6 +72,14 @@ ExitCode InstallApp::Install() {
 
   SetupLog(L"Installation started: install directory \"%ls\", book directory \"%ls\"",
            m_strInstallPath.c_str(), m_strBookPath.c_str());
+  // A folder not given in full would land relative to this elevated process's current folder.
+  // The wizard never passes one (the customise page refuses it); a command line may, and is
+  // refused before anything is asked or written. Empty means the default folder.
+  if (!m_strInstallPath.empty() && !IsFullDirectoryPath(m_strInstallPath)) {
+    SetupLog(L"Install directory refused: not a full path");
+    m_observer.OnError(ErrorMode::kStay, L"解压路径出错啦");
+    return ExitCode::kBadCommandLine;
+  }
   m_observer.OnStatus(L"获取安装包，请稍候...");
   m_observer.OnProgress(kProgressStarted);
   if (!IsNetworkConnected()) {

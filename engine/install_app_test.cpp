@@ -395,6 +395,25 @@ const RunCase kRunCases[] = {
      1, 799},
 };
 
+// An install folder not given in full would be taken relative to the current folder: the
+// engine refuses it before it asks the services anything or writes anything.
+class InstallFolderRunTest : public InstallRunTest {};
+
+TEST_F(InstallFolderRunTest, AnInstallFolderNotGivenInFullIsRefusedFirst) {
+  _putenv("BOKRIN_TEST_NETWORK_CONNECTED=1");
+  Serve(kRelease);
+  ASSERT_TRUE(services::Reset());
+  for (const wchar_t* folder : {L"Bokrin\\", L"\\Apps\\Bokrin\\", L"C:Bokrin\\", L"."}) {
+    SCOPED_TRACE(WideToCodePage(CP_UTF8, folder));
+    Install(folder);
+    EXPECT_EQ(lines_, std::vector<std::wstring>{L"ERROR 0 解压路径出错啦"});
+    EXPECT_EQ(result_, static_cast<int>(ExitCode::kBadCommandLine));
+    EXPECT_NE(log_.find("Install directory refused: not a full path"), std::string::npos) << log_;
+    EXPECT_EQ(services::HttpsConnections(), 0);
+    EXPECT_FALSE(PathExists(L"Bokrin", true));
+  }
+}
+
 // A package place that cannot be used, a folder planted as the package or an earlier package
 // that another program holds open, does not stop the installation: the package goes to a fresh
 // name beside it, and that name is recorded.

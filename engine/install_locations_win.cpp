@@ -7,6 +7,7 @@
 #include "common/registry.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
+#include "engine/install_path_safety_win.h"
 
 namespace {
 
@@ -33,6 +34,19 @@ std::wstring ReadProductValue(HKEY root, const wchar_t* name) {
   return RegReadString(key.Get(), name, REG_SZ);
 }
 
+// One level of the install directory, made only where no link on its path would take it
+// elsewhere (the extraction then refuses the path), and with the protection of a folder this
+// installer makes. False, with the reason in GetLastError and logged, when nothing was made.
+bool CreateInstallFolder(const std::wstring& directory) {
+  if (PathHoldsLink(directory)) {
+    SetLastError(ERROR_CANT_ACCESS_FILE);
+    return false;
+  }
+  const DWORD error = CreateProtectedFolder(directory);
+  SetLastError(error);
+  return error == ERROR_SUCCESS;
+}
+
 }  // namespace
 
 bool DefaultInstallDir(bool use_default, std::wstring& directory) {
@@ -43,14 +57,14 @@ bool DefaultInstallDir(bool use_default, std::wstring& directory) {
     }
     directory = program_files;
   }
-  if (!PathExists(directory, true) && !CreateDirectoryW(directory.c_str(), nullptr)) {
+  if (!PathExists(directory, true) && !CreateInstallFolder(directory)) {
     LogSystemFailure(L"Locations", LastError(), L"install directory \"%ls\" not created; used as it is",
                      directory.c_str());
     return false;
   }
   directory = CompleteInstallDirText(directory);
   if (PathExists(directory, true)) return false;
-  if (!CreateDirectoryW(directory.c_str(), nullptr)) {
+  if (!CreateInstallFolder(directory)) {
     LogSystemFailure(L"Locations", LastError(), L"install directory %ls not created", directory.c_str());
     return false;
   }
@@ -113,8 +127,9 @@ PrefillTexts ComputePrefillTexts(const PrefillTexts& given) {
 }
 
 ChosenDirectoryFault CheckChosenDirectories(const std::wstring& install_dir, const std::wstring& book_dir) {
-  // Whatever can be created is; what then is no directory is wrong.
-  CreateDirectoryTree(install_dir.c_str());
+  // Whatever can be created is; what then is no directory is wrong. Nothing is made through a
+  // link, which the extraction refuses.
+  if (!PathHoldsLink(install_dir)) CreateProtectedFolders(install_dir);
   CreateDirectoryTree(book_dir.c_str());
   if (!PathExists(install_dir, true)) return ChosenDirectoryFault::kInstallDir;
   if (!PathExists(book_dir, true)) return ChosenDirectoryFault::kBookDir;

@@ -16,6 +16,8 @@
 #include "engine/entry_names.h"
 #include "engine/file_holders.h"
 #include "engine/held_file_text.h"
+#include "engine/install_path_folders.h"
+#include "engine/install_path_safety_win.h"
 #include "engine/progress_milestones.h"
 #include "engine/rollback_journal.h"
 
@@ -37,10 +39,16 @@ ExitCode ReportNoSpace(InstallObserver& observer) {
   return ExitCode::kInstallDirUnwritable;
 }
 
-ExitCode ReportUnreadablePackage(InstallObserver& observer) {
+// The messages of a package that cannot be opened, which send the user back to the first page;
+// `code` says what was at fault.
+ExitCode ReportCannotOpen(InstallObserver& observer, ExitCode code) {
   observer.OnStatus(kUnreadableStatus);
   observer.OnError(ErrorMode::kBackToStart, kUnreadableError);
-  return ExitCode::kPackageRefused;
+  return code;
+}
+
+ExitCode ReportUnreadablePackage(InstallObserver& observer) {
+  return ReportCannotOpen(observer, ExitCode::kPackageRefused);
 }
 
 // The path goes in the system code page while the wizard reads the whole text as code page
@@ -140,6 +148,9 @@ bool IsHeldByAnotherProgram(DWORD error) { return error == ERROR_SHARING_VIOLATI
 
 bool IsOutOfSpace(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
+// The folder that holds the file `target` ("\" separated).
+std::wstring FolderOf(const std::wstring& target) { return target.substr(0, target.find_last_of(L'\\') + 1); }
+
 // Records the entry in the journal (moving aside the file it replaces), then writes it; tried
 // again while another program holds the target, for kHeldFileWaitMs at most. `error` receives
 // the Win32 error of the last attempt.
@@ -148,6 +159,9 @@ int ExtractEntryOnceReleased(ArchiveHandle archive, int32_t number, const std::w
   const ULONGLONG start = GetTickCount64();
   for (;;) {
     *error = journal.Prepare(target, folder);
+    // The folders that the entry needs are made here rather than by the archive reader, so
+    // that each one made has its own protection.
+    if (*error == ERROR_SUCCESS) *error = CreateProtectedFolders(folder ? target : FolderOf(target));
     int result = kArchiveCannotCreate;
     if (*error == ERROR_SUCCESS) {
       result = ExtractEntry(archive, number, target);
@@ -181,6 +195,20 @@ std::vector<PlannedEntry> EntriesFrom(ArchiveHandle archive, const std::wstring&
     entries.push_back({TargetOf(directory, entry.name), IsDirectoryEntry(entry.attributes, entry.name)});
   }
   return entries;
+}
+
+// The first folder of the install path, or of the package inside it, that is a link or cannot
+// be examined; empty when there is none.
+std::wstring LinkOnInstallPath(ArchiveHandle archive, const std::wstring& directory, int32_t count) {
+  std::vector<WString> names;
+  ArchiveEntry entry;
+  for (int32_t number = 0; number < count && GetArchiveEntry(archive, number, &entry) == 0; ++number) {
+    names.push_back(entry.name);
+  }
+  for (const WString& folder : FoldersToCheck(directory, names)) {
+    if (IsLinkOrUnexaminable(folder)) return folder;
+  }
+  return std::wstring();
 }
 
 bool IsDamagedEntry(int result) {
@@ -222,15 +250,28 @@ ExitCode ExtractPackage(InstallObserver& observer, const std::wstring& package_p
              static_cast<unsigned long>(survey.entry), LoggedName(survey.entry_name).c_str());
     return ReportUnreadablePackage(observer);
   }
+  ArchiveEntry entry;
+  GetArchiveEntry(archive.Get(), -1, &entry);
+  const int32_t count = entry.index;
+  const std::wstring link = LinkOnInstallPath(archive.Get(), directory, count);
+  if (!link.empty()) {
+    SetupLog(L"Extraction refused: %ls is a link or cannot be examined; nothing is written through it", link.c_str());
+    // Told as a package that cannot be opened, back to the first page where another folder can
+    // be chosen; the exit code blames the install directory, since the package is sound.
+    return ReportCannotOpen(observer, ExitCode::kInstallDirUnwritable);
+  }
+  // Installed all the same; the launch then leaves the client to the desktop user's rights.
+  if (PathExists(directory, true) && IsWritableByStandardUsers(directory)) {
+    SetupLog(L"Extraction: standard users can write the chosen folder %ls; the client will be started only with "
+             L"the desktop user's rights",
+             directory.c_str());
+  }
   if (!VolumeHasRoom(L"Extraction", ExistingFolderOf(directory), survey.declared_bytes)) {
     return ReportNoSpace(observer);
   }
   if (!journal.Begin(directory)) {
     return ReportUnwritableFile(observer, RollbackJournalPath());
   }
-  ArchiveEntry entry;
-  GetArchiveEntry(archive.Get(), -1, &entry);
-  const int32_t count = entry.index;
   const int32_t step = ExtractionProgressStep(count);
   int32_t progress = kProgressDownloaded + 1;
   int32_t in_block = 0;

@@ -14,7 +14,10 @@
 // is `downloaded`). Nothing is written when it is not, when a package file or folder is a link,
 // when the archive is refused as a whole (SurveyPackage) or when its files would not fit on
 // the install volume; the observer then hears that the package is broken, or that the disk is
-// full. Every write is recorded in `journal` first (begun here, at the first write); whatever
+// full. Nor when a folder of the install path, from its root down, or one that the package
+// creates or enters is a link (IsLinkOrUnexaminable): the observer hears it as a package that
+// cannot be opened, and the result is kInstallDirUnwritable. Every folder made here gets its
+// own protection (CreateProtectedFolders). Every write is recorded in `journal` first (begun here, at the first write); whatever
 // ends the extraction after that, the journal is played back before the observer hears why,
 // so that the install directory is as it was. A damaged entry met while writing, or an entry
 // that names the journal's backup folder, is reported as a broken package; a volume that fills

@@ -14,6 +14,7 @@
 #include "common/testing/scoped_temp_dir.h"
 #include "common/testing/setup_log_reading.h"
 #include "engine/install_messages.h"
+#include "engine/testing/folder_security.h"
 #include "engine/testing/message_sink_window.h"
 #include "common/testing/zip_writer.h"
 #include "engine/window_install_observer.h"
@@ -186,6 +187,32 @@ TEST_F(PackageExtractionTest, ReplacesEarlierFilesWhateverTheirAttributesAndKeep
               0u);
     EXPECT_NE(GetFileAttributesW((install_dir_ + L"skin").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(ReadFileBytes(install_dir_ + L"user.cfg"), "settings");
+  }
+}
+
+// Inside a folder that Everyone may write, the install directory and the package's folders that
+// the extraction makes grant Everyone nothing, and the files written there give no standard
+// user the right to change them.
+TEST_F(PackageExtractionTest, FoldersItMakesAreProtectedFromAFolderEveryoneMayWrite) {
+  const std::wstring shared = temp_.path() + L"shared\\";
+  ASSERT_TRUE(CreateDirectoryW(shared.c_str(), nullptr));
+  ASSERT_EQ(SetFolderDacl(shared, L"D:(A;OICI;FA;;;WD)"), static_cast<DWORD>(ERROR_SUCCESS));
+  const std::wstring install_dir = shared + L"Bokrin\\";
+  const std::wstring package = WritePackage({{"Bokrin.exe", "MZ"}, {"openglessl/shaders/basic.frag", "void main(){}"}});
+
+  ASSERT_TRUE(Extract(package, install_dir));
+
+  for (const std::wstring made : {install_dir, install_dir + L"openglessl", install_dir + L"openglessl\\shaders"}) {
+    const FolderSecurity security = ReadFolderSecurity(made);
+    ASSERT_TRUE(security.read) << testing::PrintToString(made);
+    for (const FolderAce& ace : security.aces) EXPECT_NE(ace.trustee, L"WD") << testing::PrintToString(made);
+  }
+  const FolderSecurity client = ReadFolderSecurity(install_dir + L"Bokrin.exe");
+  ASSERT_TRUE(client.read);
+  for (const FolderAce& ace : client.aces) {
+    if (ace.trustee == L"WD" || ace.trustee == L"BU" || ace.trustee == L"AU" || ace.trustee == L"IU") {
+      EXPECT_EQ(ace.mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC | WRITE_OWNER), 0u) << ace.trustee;
+    }
   }
 }
 

@@ -26,5 +26,8 @@ struct RegistryText {
   const Utf16Char* name;
   WString text;
 };
-// The values of the uninstall entry, in the order they are written.
+// UTF-16 units of the version kept as the uninstall entry's DisplayVersion.
+constexpr WString::size_type kDisplayVersionLimit = 64;
+// The values of the uninstall entry, in the order they are written: the uninstaller quoted,
+// the version cut to kDisplayVersionLimit units (one less when a surrogate pair would split).
 std::vector<RegistryText> UninstallEntryValues(const WString& install_dir, const WString& version);

@@ -53,7 +53,7 @@ TEST(RegistrationTexts, UninstallEntryNamesFilesOfInstallDirectoryInWriteOrder) 
       {U16("DisplayIcon"), U16("D:\\Apps\\Bokrin\\Bokrin.exe")},
       {U16("DisplayName"), U16("Bokrin阅读")},
       {U16("DisplayVersion"), U16("1.13.6")},
-      {U16("UninstallString"), U16("D:\\Apps\\Bokrin\\Uninstall.exe")},
+      {U16("UninstallString"), U16("\"D:\\Apps\\Bokrin\\Uninstall.exe\"")},
       {U16("Publisher"), U16("Quillmark")},
   };
   for (size_t i = 0; i < values.size(); ++i) {
@@ -67,6 +67,29 @@ TEST(RegistrationTexts, EmptyVersionGivesEmptyDisplayVersion) {
   ASSERT_EQ(values.size(), 5u);
   EXPECT_EQ(WString(values[2].name), U16("DisplayVersion"));
   EXPECT_TRUE(values[2].text.empty());
+}
+
+TEST(RegistrationTexts, DisplayVersionIsCutWithoutSplittingASurrogatePair) {
+  const WString long_version(900 * 1024, U16('7'));
+  // U+1F4D6, an open book: a pair of UTF-16 units.
+  const WString book = U16("\xD83D\xDCD6");
+  const WString sixty_three(63, U16('1'));
+  const struct {
+    WString version;
+    WString kept;
+  } cases[] = {
+      {WString(64, U16('1')), WString(64, U16('1'))},
+      {long_version, long_version.substr(0, 64)},
+      // The pair would take units 64 and 65: it goes whole.
+      {sixty_three + book + U16("2"), sixty_three},
+      // The pair takes units 63 and 64: it stays whole.
+      {WString(62, U16('1')) + book + U16("2"), WString(62, U16('1')) + book},
+  };
+  for (const auto& c : cases) {
+    const std::vector<RegistryText> values = UninstallEntryValues(U16("C:\\B\\"), c.version);
+    ASSERT_EQ(values.size(), 5u);
+    EXPECT_EQ(values[2].text, c.kept) << c.version.size();
+  }
 }
 
 }  // namespace

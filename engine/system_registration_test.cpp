@@ -48,7 +48,7 @@ TEST_F(RegistryEntries, UninstallEntryIsOverwrittenBySecondInstallation) {
       {L"DisplayIcon", L"C:\\Apps\\Bokrin\\Bokrin.exe"},
       {L"DisplayName", L"Bokrin阅读"},
       {L"DisplayVersion", L""},
-      {L"UninstallString", L"C:\\Apps\\Bokrin\\Uninstall.exe"},
+      {L"UninstallString", L"\"C:\\Apps\\Bokrin\\Uninstall.exe\""},
       {L"Publisher", L"Quillmark"},
   };
   for (const auto& value : expected) {
@@ -57,6 +57,14 @@ TEST_F(RegistryEntries, UninstallEntryIsOverwrittenBySecondInstallation) {
   // The entry is in the program's own view alone: Windows lists a 32-bit program's entry from
   // the 32-bit view.
   EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", kOtherRegistryView), L"<no key>");
+}
+
+TEST_F(RegistryEntries, AnnouncedVersionOfAnyLengthIsStoredCut) {
+  const std::wstring version(900 * 1024, L'9');
+  WriteUninstallEntry(L"C:\\Program Files\\Bokrin\\", version);
+  EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), version.substr(0, 64));
+  EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"),
+            L"\"C:\\Program Files\\Bokrin\\Uninstall.exe\"");
 }
 
 class Shortcut : public testing::Test {

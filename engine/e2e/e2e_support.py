@@ -93,15 +93,16 @@ class Environment:
             err.seek(0)
             return subprocess.CompletedProcess(args, code, out.read(), err.read())
 
-    def start_with_command_line(self, program, arguments, output):
+    def start_with_command_line(self, program, arguments, output, cwd=None, variables=None):
         """Starts a Windows program with `arguments` as the rest of its command line exactly as
         written (Wine would quote separate arguments that hold blanks and escape their quotes);
         the returned process ends with the program's exit code. Output goes to the open file
-        `output`, not a pipe, for the reason given at wine()."""
+        `output`, not a pipe, for the reason given at wine(). `cwd`, a folder of the Linux side,
+        becomes its current directory; `variables` are added to its environment."""
         line = '"%s"' % windows_path(program) + (" " + arguments if arguments else "")
         return subprocess.Popen([os.path.join(ROOT, "tools", "wine-run"), self.run_command_line],
-                                env=dict(self.env, BOKRIN_COMMAND_LINE=line), stdin=subprocess.DEVNULL,
-                                stdout=output, stderr=output)
+                                env=dict(self.env, BOKRIN_COMMAND_LINE=line, **(variables or {})),
+                                cwd=cwd, stdin=subprocess.DEVNULL, stdout=output, stderr=output)
 
     def run_engine(self, install_dir="", book_dir=""):
         """Returns the exit code and the printed lines of one headless installation."""

@@ -167,5 +167,16 @@ class InstallFailureEndToEndTest(e2e.EnvironmentTestCase):
         self.assertEqual(escaped, [])
 
 
+    def test_install_folder_not_given_in_full(self):
+        # Relative to the engine's current folder (this process's), to the current drive's
+        # root, or to the current folder of drive C: refused before any request or write.
+        for folder in ("Bokrin\\", "\\Bokrin\\", "C:Bokrin\\"):
+            with self.subTest(folder=folder):
+                lines = self.run_failing(3, folder)
+                self.assertEqual(lines, ["ERROR 0 解压路径出错啦"])
+                stats = self.env.stats()
+                self.assertEqual(stats["connections"]["https"], 0, stats)
+                self.assertFalse(os.path.exists("Bokrin"), os.getcwd())
+
 if __name__ == "__main__":
     e2e.main(InstallFailureEndToEndTest)

@@ -118,7 +118,7 @@ class InstallEndToEndTest(e2e.EnvironmentTestCase):
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayIcon"), env.install_dir + "Bokrin.exe")
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayName"), "Bokrin阅读")
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "DisplayVersion"), version)
-        self.assertEqual(env.reg_query(UNINSTALL_KEY, "UninstallString"), env.install_dir + "Uninstall.exe")
+        self.assertEqual(env.reg_query(UNINSTALL_KEY, "UninstallString"), '"%sUninstall.exe"' % env.install_dir)
         self.assertEqual(env.reg_query(UNINSTALL_KEY, "Publisher"), "Quillmark")
         # The machine-wide values land in the program's own view alone (the 32-bit one for the
         # shipped installer); the user's key is one for both views.

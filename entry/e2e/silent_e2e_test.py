@@ -196,7 +196,7 @@ class SilentInstallerEndToEnd(e2e.EnvironmentTestCase):
         self.assertEqual(recorded.get("BokrinEbook"), BOOK_DIR, recorded)
         uninstall = self.env.registry_values(UNINSTALL_KEY)
         self.assertEqual(uninstall.get("DisplayIcon"), INSTALL_DIR + "Bokrin.exe", uninstall)
-        self.assertEqual(uninstall.get("UninstallString"), INSTALL_DIR + "Uninstall.exe", uninstall)
+        self.assertEqual(uninstall.get("UninstallString"), '"%sUninstall.exe"' % INSTALL_DIR, uninstall)
         self.assertEqual(uninstall.get("DisplayVersion"), "2.0.0", uninstall)
         target = (INSTALL_DIR + "Bokrin.exe").encode("utf-16-le")
         for link in self.link_paths():

@@ -12,6 +12,7 @@ const char* SkinReadErrorText(SkinReadError error) {
     case SkinReadError::kOpeningArchive: return "Error opening zip file";
     case SkinReadError::kEntryNotFound: return "Could not find ziped file";
     case SkinReadError::kUnzipping: return "Could not unzip file";
+    case SkinReadError::kNoSkinSource: return "No skin attached";
   }
   return "";
 }

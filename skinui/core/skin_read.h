@@ -24,6 +24,7 @@ enum class SkinReadError {
   kOpeningArchive,
   kEntryNotFound,
   kUnzipping,
+  kNoSkinSource,  // neither an archive attached nor a folder chosen
 };
 
 // The text the toolkit reports for `error` (ASCII, worded as it always was, since callers and

@@ -21,6 +21,7 @@ TEST(SkinReadErrorTest, TextsAreTheToolkitsWording) {
       {SkinReadError::kOpeningArchive, "Error opening zip file"},
       {SkinReadError::kEntryNotFound, "Could not find ziped file"},
       {SkinReadError::kUnzipping, "Could not unzip file"},
+      {SkinReadError::kNoSkinSource, "No skin attached"},
   };
   for (const auto& c : kCases) EXPECT_STREQ(SkinReadErrorText(c.error), c.text);
 }

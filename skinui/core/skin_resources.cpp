@@ -24,17 +24,18 @@ void SkinResources::SetResourceZip(const void* data, unsigned length, const wcha
   archive_.Attach(data, length, WideToCodePage(CP_ACP, password != nullptr ? password : L""));
 }
 
-SkinReadResult SkinResources::ReadSkinXml(const std::wstring& name) { return Read(name, kMaxSkinXmlBytes, false); }
+SkinReadResult SkinResources::ReadSkinXml(const std::wstring& name) { return Read(name, kMaxSkinXmlBytes); }
 
-SkinReadResult SkinResources::ReadPicture(const std::wstring& name) { return Read(name, kMaxPictureFileBytes, true); }
+SkinReadResult SkinResources::ReadPicture(const std::wstring& name) { return Read(name, kMaxPictureFileBytes); }
 
-SkinReadResult SkinResources::Read(const std::wstring& name, size_t limit, bool falls_back_to_disk) {
+SkinReadResult SkinResources::Read(const std::wstring& name, size_t limit) {
   SkinReadResult result;
-  if (archive_name_.empty()) {
-    result = ReadSkinFile(resource_path_ + name, limit);
-  } else {
+  if (!archive_name_.empty()) {
     result = archive_.Read(name, limit);
-    if (falls_back_to_disk && result.error == SkinReadError::kEntryNotFound) result = ReadSkinFile(name, limit);
+  } else if (resource_folder_) {
+    result = ReadSkinFile(*resource_folder_ + name, limit);
+  } else {
+    result.error = SkinReadError::kNoSkinSource;
   }
   last_error_text_ = SkinReadErrorText(result.error);
   return result;

@@ -1,5 +1,7 @@
 #include "skinui/core/skin_resources.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,6 +16,25 @@ using SkinUI::ReadSkinFile;
 using SkinUI::SkinReadError;
 using SkinUI::SkinReadResult;
 using SkinUI::SkinResources;
+
+// Makes `directory` the process's current directory until the object goes.
+class ScopedCurrentDirectory {
+ public:
+  explicit ScopedCurrentDirectory(const std::wstring& directory) {
+    wchar_t saved[MAX_PATH + 1] = {};
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, saved);
+    if (length > 0 && length <= MAX_PATH) saved_ = saved;
+    EXPECT_TRUE(SetCurrentDirectoryW(directory.c_str()));
+  }
+  ~ScopedCurrentDirectory() {
+    if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
+  }
+  ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
+  ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
+
+ private:
+  std::wstring saved_;
+};
 
 std::string Text(const SkinReadResult& result) { return std::string(result.bytes.begin(), result.bytes.end()); }
 
@@ -69,9 +90,9 @@ TEST_F(SkinResourcesTest, FilesAreReadWholeWithinTheLimit) {
 
 TEST_F(SkinResourcesTest, WithoutArchiveFilesComeFromTheResourceFolder) {
   SkinResources resources;
-  EXPECT_EQ(resources.ResourcePath(), L"");
+  EXPECT_FALSE(resources.ResourceFolder().has_value());
   EXPECT_EQ(resources.ArchiveName(), L"");
-  resources.SetResourcePath(temp_.path());
+  resources.UseResourceFolder(temp_.path());
 
   EXPECT_EQ(Text(resources.ReadSkinXml(L"default.xml")), "<Window/>");
   EXPECT_EQ(resources.LastErrorText(), "");
@@ -87,7 +108,7 @@ TEST_F(SkinResourcesTest, TheFirstArchiveStays) {
   const std::string first = BuildZip({Entry("skin/default.xml", "<First/>"), Entry("locked.png", "locked", "s3cret")});
   const std::string second = BuildZip({Entry("skin/default.xml", "<Second/>")});
   SkinResources resources;
-  resources.SetResourcePath(temp_.path());
+  resources.UseResourceFolder(temp_.path());
   resources.SetResourceZip(first.data(), static_cast<unsigned>(first.size()), L"s3cret");
   EXPECT_EQ(resources.ArchiveName(), L"membuffer");
   resources.SetResourceZip(second.data(), static_cast<unsigned>(second.size()), nullptr);
@@ -98,27 +119,54 @@ TEST_F(SkinResourcesTest, TheFirstArchiveStays) {
   EXPECT_EQ(resources.LastErrorText(), "");
 }
 
-TEST_F(SkinResourcesTest, WithArchiveOnlyPicturesFallBackToDisk) {
+// The installer's current directory belongs to whoever started it; a name the archive lacks
+// (a display-scale variant it has none of) must not be found there, nor in a chosen folder,
+// nor anywhere else as a full path.
+TEST_F(SkinResourcesTest, WithArchiveNothingIsReadFromDisk) {
   const std::string zip = BuildZip({Entry("skin/default.xml", "<Zipped/>")});
+  const ScopedCurrentDirectory current(temp_.path());
   SkinResources resources;
-  resources.SetResourcePath(temp_.path());
+  resources.UseResourceFolder(temp_.path());
   resources.SetResourceZip(zip.data(), static_cast<unsigned>(zip.size()), nullptr);
 
-  // The resource folder holds a default.xml too; with an archive it is not looked at.
-  EXPECT_EQ(resources.ReadSkinXml(L"default.xml").error, SkinReadError::kEntryNotFound);
-  EXPECT_EQ(resources.LastErrorText(), "Could not find ziped file");
-  EXPECT_EQ(resources.ReadPicture(L"default.xml").error, SkinReadError::kOpeningFile);
-  EXPECT_EQ(resources.LastErrorText(), "Error opening file");
-  EXPECT_EQ(Text(resources.ReadPicture(temp_.path() + L"outside.png")), "outside");
-  EXPECT_EQ(resources.LastErrorText(), "");
-  EXPECT_EQ(resources.ReadPicture(temp_.path() + L"empty.xml").error, SkinReadError::kFileEmpty);
-  EXPECT_EQ(resources.LastErrorText(), "File is empty");
+  EXPECT_EQ(Text(resources.ReadSkinXml(L"skin/default.xml")), "<Zipped/>");
+  const struct {
+    const char* what;
+    std::wstring name;
+  } kPlanted[] = {
+      {"markup in the current directory and the folder", L"default.xml"},
+      {"picture in the current directory and the folder", L"outside.png"},
+      {"full path", temp_.path() + L"outside.png"},
+  };
+  for (const auto& c : kPlanted) {
+    SCOPED_TRACE(c.what);
+    for (const SkinReadResult& result : {resources.ReadSkinXml(c.name), resources.ReadPicture(c.name)}) {
+      EXPECT_EQ(result.error, SkinReadError::kEntryNotFound);
+      EXPECT_TRUE(result.bytes.empty());
+    }
+    EXPECT_EQ(resources.LastErrorText(), "Could not find ziped file");
+  }
+}
+
+// Without an archive the disk is read only when a folder was chosen; the current directory
+// counts only when chosen as the empty folder.
+TEST_F(SkinResourcesTest, WithoutArchiveTheDiskIsReadOnlyFromAChosenFolder) {
+  const ScopedCurrentDirectory current(temp_.path());
+  SkinResources resources;
+  for (const SkinReadResult& result : {resources.ReadSkinXml(L"default.xml"), resources.ReadPicture(L"outside.png")}) {
+    EXPECT_EQ(result.error, SkinReadError::kNoSkinSource);
+  }
+  EXPECT_EQ(resources.LastErrorText(), "No skin attached");
+
+  resources.UseResourceFolder(L"");
+  EXPECT_EQ(Text(resources.ReadSkinXml(L"default.xml")), "<Window/>");
+  EXPECT_EQ(Text(resources.ReadPicture(L"outside.png")), "outside");
 }
 
 TEST_F(SkinResourcesTest, AnArchiveThatDoesNotOpenStillCounts) {
   const std::string zip = BuildZip({Entry("default.xml", "<Zipped/>")});
   SkinResources resources;
-  resources.SetResourcePath(temp_.path());
+  resources.UseResourceFolder(temp_.path());
   resources.SetResourceZip("junk", 4, nullptr);
   resources.SetResourceZip(zip.data(), static_cast<unsigned>(zip.size()), nullptr);
   EXPECT_EQ(resources.ArchiveName(), L"membuffer");

@@ -1,7 +1,7 @@
 #include "skinui/core/uidpi.h"
 
 #include "common/scoped_handle.h"
-#include "common/scoped_handle.h"
+#include "common/system_library.h"
 #include "skinui/core/rect_convert.h"
 
 namespace SkinUI {
@@ -21,7 +21,7 @@ int ScreenDpi() {
 }  // namespace
 
 int CDPI::GetMainMonitorDPI() {
-  ScopedLibrary shcore(LoadLibraryW(L"Shcore.dll"));
+  const ScopedLibrary shcore = LoadSystemLibrary(L"Shcore.dll");
   auto get_dpi = shcore ? reinterpret_cast<GetDpiForMonitorProc>(reinterpret_cast<void*>(
                               GetProcAddress(shcore.Get(), "GetDpiForMonitor")))
                         : nullptr;

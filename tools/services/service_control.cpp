@@ -112,10 +112,14 @@ bool Reset() { return Control("POST", "/reset"); }
 
 namespace {
 
-// One number of /stats, by its key; -1 when it cannot be read.
-long long StatsNumber(const std::string& name) {
+// The current /stats; empty when it cannot be read.
+std::string Stats() {
   std::string stats;
-  if (!Control("GET", "/stats", std::string(), &stats)) return -1;
+  return Control("GET", "/stats", std::string(), &stats) ? stats : std::string();
+}
+
+// One number of a /stats text, by its key; -1 when it is not there.
+long long StatsNumber(const std::string& stats, const std::string& name) {
   const std::string key = "\"" + name + "\": ";
   const size_t at = stats.find(key);
   return at == std::string::npos ? -1 : std::atoll(stats.c_str() + at + key.size());
@@ -123,9 +127,19 @@ long long StatsNumber(const std::string& name) {
 
 }  // namespace
 
-int HttpsConnections() { return static_cast<int>(StatsNumber("https")); }
+int HttpsConnections() { return static_cast<int>(StatsNumber(Stats(), "https")); }
 
-long long PackageBytesServed() { return StatsNumber("package_bytes"); }
+long long PackageBytesServed() { return StatsNumber(Stats(), "package_bytes"); }
+
+TlsCounts HttpsTls() {
+  // One reading, so that the three numbers belong together.
+  const std::string stats = Stats();
+  TlsCounts counts;
+  counts.handshakes = StatsNumber(stats, "handshakes");
+  counts.failedHandshakes = StatsNumber(stats, "failed_handshakes");
+  counts.requestBytes = StatsNumber(stats, "request_bytes");
+  return counts;
+}
 
 std::string StateDir() {
   std::string dir;

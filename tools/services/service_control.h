@@ -30,6 +30,16 @@ bool Reset();
 // the last Reset; -1 when the control endpoint cannot be reached.
 int HttpsConnections();
 
+// What the HTTPS server made of its connections since the last Reset: handshakes done and
+// failed, and the bytes it received after a handshake (a request head or anything else).
+// Each is -1 when the control endpoint cannot be reached.
+struct TlsCounts {
+  long long handshakes = -1;
+  long long failedHandshakes = -1;
+  long long requestBytes = -1;
+};
+TlsCounts HttpsTls();
+
 // Package body bytes the HTTPS server sent since the last Reset; -1 when the control
 // endpoint cannot be reached.
 long long PackageBytesServed();

@@ -111,7 +111,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   CSkinManagerUI::SetInstance(GetModuleHandleW(nullptr));
-  SkinResources::Process().SetResourcePath(folder + L"\\");
+  SkinResources::Process().UseResourceFolder(folder + L"\\");
   FaultPrinter faults;
   SetSkinDiagnostics(&faults);
   CheckWindow window;

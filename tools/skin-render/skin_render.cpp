@@ -112,7 +112,7 @@ bool AttachSkin(const std::wstring& from, std::string& archive) {
   const DWORD attributes = GetFileAttributesW(from.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    SkinResources::Process().SetResourcePath(from + L"\\");
+    SkinResources::Process().UseResourceFolder(from + L"\\");
     return true;
   }
   std::ifstream file(from.c_str(), std::ios::binary);
