@@ -136,6 +136,16 @@ function(bokrin_delay_imports target)
       add_library(${library} INTERFACE)
       add_dependencies(${library} ${library}_file)
       target_link_libraries(${library} INTERFACE ${dir}/lib${dll}_delay.a)
+      # ld 2.40 for i386 drops a stub that nothing but its own import-address slot refers to,
+      # which every call through the dllimport declarations of the SDK headers is; the slot then
+      # holds 0 and the first call jumps there. Referring to each stub by name keeps it.
+      if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        file(STRINGS ${def} functions REGEX "^[A-Za-z_][A-Za-z0-9_]*@[0-9]+$")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+        foreach(function ${functions})
+          target_link_options(${library} INTERFACE -Wl,--undefined=_${function})
+        endforeach()
+      endif()
       set_property(TARGET bokrin_common_win APPEND PROPERTY BOKRIN_DELAY_IMPORTED_DLLS ${dll}.dll)
     endif()
     target_link_libraries(${target} PUBLIC ${library})
