@@ -426,6 +426,8 @@ TEST_F(PackagePlaceRunTest, AnUnusablePackagePlaceDoesNotBlockTheInstallation) {
   const std::wstring fresh = PackageTempDir() + L"Bokrin-1.zip";
   for (const bool planted_folder : {true, false}) {
     SCOPED_TRACE(planted_folder ? "a folder" : "a held file");
+    // Either may be left in the prefix by a run that ended early.
+    RemoveDirectoryW(wanted.c_str());
     DeleteFileW(wanted.c_str());
     ScopedHandle holder;
     if (planted_folder) {

@@ -290,7 +290,7 @@ TEST_F(ResumedDownloadTest, APackageWithoutRoomIsNotTriedAgain) {
   Md5Digest digest = {};
   const DownloadOutcome outcome = DownloadInto(folder, observer, &path, &digest);
   EXPECT_EQ(outcome, DownloadOutcome::kNoRoom) << ReadFileBytes(log_path_);
-  EXPECT_EQ(services::HttpsConnections(), 1);
+  EXPECT_EQ(services::Requests("package"), 1);
   EXPECT_EQ(ReadFileBytes(path), "");
   EXPECT_TRUE(observer.lines().empty());
 }

@@ -50,8 +50,10 @@ class NetworkEndToEndTest(e2e.EnvironmentTestCase):
                 self.env.reset_services()
                 self.set_certificate(kind)
                 self.assertEqual(self.run_engine(1), QUERY_FAILED)
-                # The retry through HTTP DNS meets the same certificate.
+                # The retry through HTTP DNS meets the same certificate, and the signed query,
+                # with the device's identifiers, reaches the server on neither attempt.
                 self.assertGreaterEqual(self.env.stats()["requests"]["vendor-dns"], 1)
+                self.assertEqual(self.env.last_request("version"), b"")
 
     def test_expired_certificate_of_the_trusted_root_is_tolerated(self):
         self.set_certificate("expired")
@@ -65,6 +67,7 @@ class NetworkEndToEndTest(e2e.EnvironmentTestCase):
         self.env.reset_services()
         self.set_certificate("other-name")
         self.assertEqual(self.run_engine(1), QUERY_FAILED)
+        self.assertEqual(self.env.last_request("version"), b"")
 
     def test_http_dns_answer_that_is_not_an_address_is_ignored(self):
         self.env.env["BOKRIN_TEST_VERSION_HOST"] = UNRESOLVABLE_VERSION_HOST

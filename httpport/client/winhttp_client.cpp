@@ -311,6 +311,104 @@ bool ReceiveBody(HINTERNET request, ResponseSink* sink, const ProgressCallback& 
   return true;
 }
 
+// What the status callback needs to check the server before a request goes out, and what it
+// found.
+struct CertificateGate {
+  const WString* name;
+  bool checked = false;
+  bool refused = false;
+};
+
+// Runs once the handshake is done and before any request byte is written. Closing the request
+// handle here is how WinHTTP lets a request be abandoned; the send then fails. Only the first
+// send of a handle is checked; later ones (redirects) are left to the platform.
+void CALLBACK CheckCertificateBeforeSending(HINTERNET request, DWORD_PTR context, DWORD status,
+                                            LPVOID, DWORD) {
+  CertificateGate* gate = reinterpret_cast<CertificateGate*>(context);
+  if (status != WINHTTP_CALLBACK_STATUS_SENDING_REQUEST || gate == nullptr || gate->checked) return;
+  gate->checked = true;
+  if (VerifyServerCertificate(request, *gate->name)) return;
+  gate->refused = true;
+  WinHttpCloseHandle(request);
+}
+
+// A GET or HEAD over HTTPS to `connection`, with the time-outs, the "Host: " line and the other
+// header lines, and the platform's checks relaxed only where VerifyServerCertificate does them.
+ScopedInternet OpenRequest(HINTERNET connection, const wchar_t* verb, const WString& path,
+                           const HeaderList& headers, const WString& host, const WString& server_name,
+                           const NetworkLimits& limits, const TransferWatch& watch, RequestTimeouts* timeouts) {
+  ScopedInternet request(WinHttpOpenRequest(connection, verb, path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                            WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH));
+  if (!request) {
+    LogSystemFailure(L"HTTPS", LastError(), L"no request for %ls", host.c_str());
+    return request;
+  }
+  if (!SetTimeouts(request.Get(), limits, watch, timeouts)) return ScopedInternet();
+
+  // The platform checks the chain; the name it can only check when the connection goes to
+  // the named host. VerifyServerCertificate checks both in every case.
+  DWORD security_flags = 0;
+  DWORD flags_size = sizeof security_flags;
+  WinHttpQueryOption(request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security_flags, &flags_size);
+  security_flags |= SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+  if (_wcsicmp(server_name.c_str(), host.c_str()) != 0) {
+    security_flags |= SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+  }
+  WinHttpSetOption(request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security_flags, sizeof security_flags);
+  for (const WString& line : headers) {
+    WinHttpAddRequestHeaders(request.Get(), line.c_str(), static_cast<DWORD>(line.size()),
+                             WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+  }
+  return request;
+}
+
+// Sends `request` only to a server whose certificate holds for `server_name`. The gate refuses
+// it after the handshake and before the first byte of the request; a WinHTTP that sends all
+// the same (Wine's) still has the certificate checked before the answer is read, and the log
+// says the request went out.
+bool SendToCheckedServer(ScopedInternet* request, const WString& host, const WString& server_name) {
+  CertificateGate gate{&server_name};
+  // The notification flag of a status is the status value itself (the SDK's
+  // WINHTTP_CALLBACK_FLAG_SENDING_REQUEST, which MinGW's header lacks).
+  if (WinHttpSetStatusCallback(request->Get(), CheckCertificateBeforeSending,
+                               WINHTTP_CALLBACK_STATUS_SENDING_REQUEST, 0) == WINHTTP_INVALID_STATUS_CALLBACK) {
+    LogSystemFailure(L"HTTPS", LastError(), L"the certificate of %ls cannot be checked before sending",
+                     server_name.c_str());
+    return false;
+  }
+  const bool sent = WinHttpSendRequest(request->Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
+                                       0, 0, reinterpret_cast<DWORD_PTR>(&gate));
+  if (gate.refused) {
+    request->Release();  // the gate closed it
+    if (sent) SetupLog(L"HTTPS: the request to %ls went out although its certificate was refused", host.c_str());
+    return false;
+  }
+  if (!sent) {
+    LogSystemFailure(L"HTTPS", LastError(), L"sending to %ls failed", host.c_str());
+    return false;
+  }
+  return gate.checked || VerifyServerCertificate(request->Get(), server_name);
+}
+
+// The server is first asked for nothing ("HEAD /", with the "Host: " line alone): the
+// request, which may carry the device's identifiers, goes out only once that server's
+// certificate holds for the name, even on a WinHTTP that ignores the gate's abort and checks
+// less than it should before sending (Wine's: a bare address, whose name it cannot check, or
+// an expired self-signed certificate once dates are tolerated). The answer is read so that
+// the connection, already checked, can carry the request.
+bool ProbeServerCertificate(HINTERNET connection, const WString& host, const WString& server_name,
+                            const NetworkLimits& limits, const TransferWatch& watch) {
+  RequestTimeouts timeouts;
+  const HeaderList host_line = {L"Host: " + server_name};
+  ScopedInternet probe = OpenRequest(connection, L"HEAD", L"/", host_line, host, server_name, limits, watch, &timeouts);
+  if (!probe || !SendToCheckedServer(&probe, host, server_name)) {
+    SetupLog(L"HTTPS: nothing is asked of %ls for %ls", host.c_str(), server_name.c_str());
+    return false;
+  }
+  WinHttpReceiveResponse(probe.Get(), nullptr);
+  return true;
+}
+
 bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList& headers,
               ResponseSink* sink, const ProgressCallback& progress, const RequestBounds& bounds) {
   const NetworkLimits limits = ConfiguredNetworkLimits();
@@ -338,38 +436,11 @@ bool Exchange(const WString& host, const WString& pathAndQuery, const HeaderList
     LogSystemFailure(L"HTTPS", LastError(), L"no connection to %ls", host.c_str());
     return false;
   }
-  ScopedInternet request(WinHttpOpenRequest(
-      connection.Get(), L"GET", pathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
-      WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH));
-  if (!request) {
-    LogSystemFailure(L"HTTPS", LastError(), L"no request for %ls", host.c_str());
-    return false;
-  }
+  if (!ProbeServerCertificate(connection.Get(), host, server_name, limits, watch)) return false;
   RequestTimeouts timeouts;
-  if (!SetTimeouts(request.Get(), limits, watch, &timeouts)) return false;
-
-  // The platform checks the chain; the name it can only check when the connection goes to
-  // the named host. VerifyServerCertificate checks both in every case.
-  DWORD security_flags = 0;
-  DWORD flags_size = sizeof security_flags;
-  WinHttpQueryOption(request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security_flags, &flags_size);
-  security_flags |= SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
-  if (_wcsicmp(server_name.c_str(), host.c_str()) != 0) {
-    security_flags |= SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
-  }
-  for (const WString& line : headers) {
-    WinHttpAddRequestHeaders(request.Get(), line.c_str(), static_cast<DWORD>(line.size()),
-                             WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
-  }
-  WinHttpSetOption(request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security_flags,
-                   sizeof security_flags);
-
-  if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                          WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
-    LogSystemFailure(L"HTTPS", LastError(), L"sending to %ls failed", host.c_str());
-    return false;
-  }
-  if (!VerifyServerCertificate(request.Get(), server_name)) return false;
+  ScopedInternet request =
+      OpenRequest(connection.Get(), L"GET", pathAndQuery, headers, host, server_name, limits, watch, &timeouts);
+  if (!request || !SendToCheckedServer(&request, host, server_name)) return false;
   if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
     LogSystemFailure(L"HTTPS", LastError(), L"no response from %ls", host.c_str());
     return false;

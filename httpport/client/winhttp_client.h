@@ -3,7 +3,9 @@
 // certificate must chain to a trusted root and name the host the request is meant for: the
 // given host, or the one of a "Host: " header line when a host is reached through a bare
 // address. Only a certificate outside its dates is tolerated, since old PCs often have wrong
-// clocks.
+// clocks. The certificate is checked after the handshake and before the request is sent, and
+// the server is first asked "HEAD /" alone, so that a server whose certificate does not hold
+// never receives the request, even from a WinHTTP that sends despite the abort (Wine's).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -129,6 +129,9 @@ long long StatsNumber(const std::string& stats, const std::string& name) {
 
 int HttpsConnections() { return static_cast<int>(StatsNumber(Stats(), "https")); }
 
+// The request counts come first in /stats, before the modes that name the services again.
+long long Requests(const std::string& service) { return StatsNumber(Stats(), service); }
+
 long long PackageBytesServed() { return StatsNumber(Stats(), "package_bytes"); }
 
 TlsCounts HttpsTls() {

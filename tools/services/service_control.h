@@ -30,6 +30,10 @@ bool Reset();
 // the last Reset; -1 when the control endpoint cannot be reached.
 int HttpsConnections();
 
+// Number of requests one service ("version", "package", ...) received since the last Reset;
+// -1 when the control endpoint cannot be reached.
+long long Requests(const std::string& service);
+
 // What the HTTPS server made of its connections since the last Reset: handshakes done and
 // failed, and the bytes it received after a handshake (a request head or anything else).
 // Each is -1 when the control endpoint cannot be reached.
