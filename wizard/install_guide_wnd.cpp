@@ -173,8 +173,10 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
 }
 
 void InstallGuideWnd::StartInstall(const std::wstring& install_dir, const std::wstring& book_dir) {
-  // A closed wizard now ends this installation, whatever an earlier one ended with.
+  // A closed wizard now ends this installation, whatever an earlier one ended with, and the
+  // close button asks again until this one finishes.
   g_exitCode = ExitCode::kCancelled;
+  m_bFinished = false;
   auto engine = std::make_unique<InstallApp>(m_hWnd, install_dir, book_dir);
   std::shared_ptr<StopRequest> stop = engine->StopHandle();
   ScopedHandle thread = StartThread(&InstallThreadProc, engine.get());
@@ -233,6 +235,10 @@ void InstallGuideWnd::OnProgress(int32_t value) {
 }
 
 void InstallGuideWnd::OnError(WPARAM mode, const wchar_t* text) {
+  if (m_bAskingToCancel) {
+    m_pendingError = PendingError{mode, text != nullptr ? text : L""};
+    return;
+  }
   if (mode == kErrorBackToStart && m_pInstallPage != nullptr) {
     m_pInstallPage->StopCarousel();
     m_pInstallPage->ResetStrip();
@@ -245,7 +251,13 @@ void InstallGuideWnd::OnError(WPARAM mode, const wchar_t* text) {
 int InstallGuideWnd::ConfirmCancelInstall() {
   if (m_pInstallPage != nullptr) m_pInstallPage->StopCarousel();
   ShowWindow(true, true);
-  if (ShowTipBox(m_hWnd, L"安装已在进行中，确定取消安装？", L"关闭提示") == 1) {
+  m_bAskingToCancel = true;
+  const bool cancel = ShowTipBox(m_hWnd, L"安装已在进行中，确定取消安装？", L"关闭提示") == 1;
+  m_bAskingToCancel = false;
+  std::optional<PendingError> pending = std::move(m_pendingError);
+  m_pendingError.reset();
+  if (cancel) {
+    // The user has ended the installer; an error that came meanwhile is not shown.
     StopInstallationAndWait();
     QuitInstaller();
     return 0;
@@ -253,6 +265,7 @@ int InstallGuideWnd::ConfirmCancelInstall() {
   if (CurrentPage() == kPageInstalling && m_pInstallPage != nullptr) {
     StartThread(&InstallPageUI::CarouselThread, m_pInstallPage);
   }
+  if (pending) OnError(pending->mode, pending->text.c_str());
   return 1;
 }
 

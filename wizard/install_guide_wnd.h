@@ -66,6 +66,14 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
   SkinUI::CLabelUI* m_pStatus = nullptr;
   InstallPageUI* m_pInstallPage = nullptr;
   bool m_bFinished = false;
+  // While the close question is open, an engine error waits here: the answer decides whether
+  // its box is shown at all.
+  bool m_bAskingToCancel = false;
+  struct PendingError {
+    WPARAM mode;
+    std::wstring text;
+  };
+  std::optional<PendingError> m_pendingError;
   std::shared_ptr<StopRequest> m_installStop;
   ScopedHandle m_installThread;
   // From a confirmed cancel on: the window only paints until it closes.

@@ -313,12 +313,16 @@ TEST_F(WizardTest, CustomiseFillsThePathsAndChecksThemBeforeStarting) {
   EXPECT_FALSE(Find(L"edit_InstallPath")->GetText().empty());
   EXPECT_FALSE(Find(L"edit_BookPath")->GetText().empty());
 
-  // A drive that does not exist: the box says so and the page stays.
-  Find(L"edit_InstallPath")->SetText(L"Q:\\no\\such\\drive");
-  AnswerNextBox(WM_TIP_OK, 0);
-  static_cast<SkinUI::CButtonUI*>(Find(L"btn_Install"))->Activate();
-  EXPECT_EQ(WaitForAnsweredBox(), L"安装路径错误！请重新选择或输入正确路径！");
-  EXPECT_EQ(tab_->GetCurSel(), kPageCustom);
+  // A drive that does not exist, or a folder not given in full: the box says so and the page
+  // stays.
+  for (const wchar_t* wrong : {L"Q:\\no\\such\\drive", L"\\Bokrin", L"C:Bokrin", L"Bokrin"}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(wrong)));
+    Find(L"edit_InstallPath")->SetText(wrong);
+    AnswerNextBox(WM_TIP_OK, 0);
+    static_cast<SkinUI::CButtonUI*>(Find(L"btn_Install"))->Activate();
+    EXPECT_EQ(WaitForAnsweredBox(), L"安装路径错误！请重新选择或输入正确路径！");
+    EXPECT_EQ(tab_->GetCurSel(), kPageCustom);
+  }
 
   // A new directory under an existing drive is made and passes: the start is asked for (and
   // taken off the queue here, so that no engine runs).
@@ -452,6 +456,151 @@ TEST_F(WizardTest, ConfirmedCancelWithNothingToUndoQuitsAtOnce) {
     EXPECT_EQ(engine.Ended(), ended);
     EXPECT_EQ(engine.stop->Requested(), !ended);
   }
+}
+
+// What the test does from a timer while the close question is open: an engine error arrives,
+// then the user answers the question with OK; every box seen after that is noted and closed.
+struct ErrorDuringQuestion {
+  HWND wizard;
+  int step = 0;
+  std::vector<std::wstring> later_boxes;
+};
+ErrorDuringQuestion* g_errorDuringQuestion = nullptr;
+
+std::wstring OpenBoxText() {
+  auto* text = static_cast<SkinUI::CLabelUI*>(GetErrTipWnd()->GetManager().FindControl(L"lab_TextContent"));
+  return text != nullptr ? text->GetText() : L"";
+}
+
+VOID CALLBACK ErrorWhileAsking(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_errorDuringQuestion == nullptr) return;
+  ErrorDuringQuestion& watch = *g_errorDuringQuestion;
+  const HWND box = FindWindowW(L"ErrTip", nullptr);
+  if (watch.step == 0 && box != nullptr) {
+    PostMessageW(watch.wizard, WM_INSTALL_ERROR, 0, reinterpret_cast<LPARAM>(L"校验失败"));
+    watch.step = 1;
+  } else if (watch.step == 1 && box != nullptr) {
+    // A timer comes only once the error's message has been handled.
+    PostMessageW(box, WM_TIP_OK, 0, 0);
+    watch.step = 2;
+  } else if (watch.step == 2 && box != nullptr) {
+    watch.later_boxes.push_back(OpenBoxText());
+    PostMessageW(box, WM_CLOSE, 0, 0);
+  }
+}
+
+TEST_F(WizardTest, OkOnTheCloseQuestionEndsTheInstallerWhateverErrorCameMeanwhile) {
+  ShowInstallingPage();
+  StandInEngine engine(/*writing=*/false);
+  engine.HandTo(wizard_);
+  ErrorDuringQuestion watch{window_};
+  g_errorDuringQuestion = &watch;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &ErrorWhileAsking);
+  Post(WM_CLOSE, 0, 0);
+  PumpUntil([] { return false; }, 500);
+  KillTimer(nullptr, timer);
+  g_errorDuringQuestion = nullptr;
+
+  EXPECT_EQ(watch.step, 2);
+  EXPECT_TRUE(watch.later_boxes.empty()) << testing::PrintToString(watch.later_boxes);
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+// Answers the boxes that open, in turn, from a timer: one answer each (a message to the box),
+// keeping the texts they showed. The boxes may open inside one another's handling, where no
+// test code runs between them.
+struct BoxesInTurn {
+  std::vector<UINT> answers;
+  std::vector<std::wstring> shown;
+};
+BoxesInTurn* g_boxesInTurn = nullptr;
+
+VOID CALLBACK AnswerInTurn(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_boxesInTurn == nullptr || g_boxesInTurn->shown.size() >= g_boxesInTurn->answers.size()) return;
+  // A timer comes only when nothing else is queued, so an answered box is gone by the next one.
+  const HWND box = FindWindowW(L"ErrTip", nullptr);
+  if (box == nullptr) return;
+  g_boxesInTurn->shown.push_back(OpenBoxText());
+  PostMessageW(box, g_boxesInTurn->answers[g_boxesInTurn->shown.size() - 1], 0, 0);
+}
+
+// Keeping the installation instead shows the error that came meanwhile, once the question is
+// answered.
+TEST_F(WizardTest, AnErrorThatCameDuringTheCloseQuestionIsShownWhenTheInstallationGoesOn) {
+  ShowInstallingPage();
+  StandInEngine engine;
+  engine.HandTo(wizard_);
+  BoxesInTurn boxes{{WM_CLOSE, WM_TIP_OK}};
+  g_boxesInTurn = &boxes;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &AnswerInTurn);
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  PostMessageW(window_, WM_INSTALL_ERROR, 2, reinterpret_cast<LPARAM>(L"下载失败"));
+  PumpUntil([&] { return boxes.shown.size() == 2 && FindWindowW(L"ErrTip", nullptr) == nullptr; }, 10000);
+  KillTimer(nullptr, timer);
+  g_boxesInTurn = nullptr;
+  EXPECT_EQ(boxes.shown, (std::vector<std::wstring>{L"安装已在进行中，确定取消安装？", L"下载失败"}));
+  EXPECT_EQ(tab_->GetCurSel(), kPageStart);
+  EXPECT_FALSE(QuitPosted());
+}
+
+// Two boxes, the second asked for from inside the first one's loop: each answer belongs to the
+// box its user answered.
+struct NestedBoxes {
+  HWND owner;
+  int step = 0;
+  UINT second_answer = 99;
+};
+NestedBoxes* g_nestedBoxes = nullptr;
+
+VOID CALLBACK AnswerNestedBoxes(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nestedBoxes == nullptr) return;
+  NestedBoxes& boxes = *g_nestedBoxes;
+  const HWND box = FindWindowW(L"ErrTip", nullptr);
+  if (box == nullptr) return;
+  if (boxes.step == 0) {
+    boxes.step = 1;
+    // Waits here for the first box, as a box asked for while one is open does.
+    boxes.second_answer = ShowTipBox(boxes.owner, L"第二", L"提示");
+  } else if (boxes.step == 1 && OpenBoxText() == L"第一") {
+    PostMessageW(box, WM_TIP_OK, 0, 0);
+    boxes.step = 2;
+  } else if (boxes.step == 2 && OpenBoxText() == L"第二") {
+    PostMessageW(box, WM_CLOSE, 0, 0);
+    boxes.step = 3;
+  }
+}
+
+TEST_F(WizardTest, EachBoxGivesItsOwnAnswerWhenAnotherWaitsBehindIt) {
+  NestedBoxes boxes{window_};
+  g_nestedBoxes = &boxes;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &AnswerNestedBoxes);
+  const UINT first_answer = ShowTipBox(window_, L"第一", L"提示");
+  KillTimer(nullptr, timer);
+  g_nestedBoxes = nullptr;
+  EXPECT_EQ(boxes.step, 3);
+  EXPECT_EQ(first_answer, 1u);
+  EXPECT_EQ(boxes.second_answer, 0u);
+}
+
+// After an installation finished and the client did not start, a second installation is
+// protected by the close question again.
+TEST_F(WizardTest, ASecondInstallationAsksBeforeClosingAgain) {
+  Post(WM_INSTALL_FINISHED, 0, 0);
+  ASSERT_EQ(tab_->GetCurSel(), kPageFinished);
+  tab_->SelectItem(kPageStart);
+  // An install directory not given in full: the engine refuses it at once, without touching
+  // the network or the disk.
+  Find(L"edit_InstallPath")->SetText(L"relative\\Bokrin");
+  AnswerNextBox(WM_TIP_OK, 0);
+  Post(WM_WIZARD_START_INSTALL, 0, 1);
+  EXPECT_EQ(WaitForAnsweredBox(), L"解压路径出错啦");
+  ASSERT_EQ(tab_->GetCurSel(), kPageInstalling);
+  AnswerNextBox(WM_CLOSE, 0);
+  wizard_->GetManager().SendNotify(Find(L"btn_CloseInstallGuideWnd"), L"click");
+  EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(WizardTest, ErrorThatStaysLeavesThePageAsItIs) {

@@ -35,6 +35,17 @@ LRESULT CALLBACK CNativeWindow::WindowProc(HWND window, UINT message, WPARAM wPa
     self = reinterpret_cast<CNativeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   }
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_CLOSE && self->m_pModalResult != nullptr) {
+    // Recorded here rather than in the modal loop: a box opened from inside this one's loop
+    // runs a loop of its own, and the close may be dispatched from there.
+    *self->m_pModalResult = static_cast<UINT>(wParam);
+    self->m_pModalResult = nullptr;
+    // The owner comes back before the box goes, so the focus has somewhere to return to.
+    if (HWND owner = GetWindow(window, GW_OWNER)) {
+      EnableWindow(owner, TRUE);
+      ::SetFocus(owner);
+    }
+  }
   if (message == WM_NCDESTROY) {
     const LRESULT result = self->HandleMessage(message, wParam, lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -84,6 +95,7 @@ UINT CNativeWindow::ShowModal() {
   ::ShowWindow(window, SW_SHOWNORMAL);
   if (owner != nullptr) EnableWindow(owner, FALSE);
   UINT result = 0;
+  m_pModalResult = &result;
   bool quit = false;
   WPARAM quit_code = 0;
   MSG msg{};
@@ -93,19 +105,13 @@ UINT CNativeWindow::ShowModal() {
       quit_code = msg.wParam;
       break;
     }
-    if (msg.hwnd == window && msg.message == WM_CLOSE) {
-      // The owner comes back before the box goes, so the focus has somewhere to return to.
-      result = static_cast<UINT>(msg.wParam);
-      if (owner != nullptr) {
-        EnableWindow(owner, TRUE);
-        ::SetFocus(owner);
-      }
-    }
     if (!CSkinManagerUI::TranslateMessage(&msg)) {
       ::TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
   }
+  // The window may still be there after a quit message; it must not write to this frame.
+  if (IsWindow(window)) m_pModalResult = nullptr;
   if (owner != nullptr) {
     EnableWindow(owner, TRUE);
     ::SetFocus(owner);

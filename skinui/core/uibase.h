@@ -28,7 +28,8 @@ class CNativeWindow {
   void CenterWindow();
   void ShowWindow(bool show = true, bool take_focus = true);
   // Shows the window, disables its owner and runs a message loop until the window is gone;
-  // the result is the code given to Close (0 for a plain WM_CLOSE).
+  // the result is the code given to Close (0 for a plain WM_CLOSE), whichever message loop
+  // dispatched that close.
   UINT ShowModal();
   // Posts WM_CLOSE with `code` to the window if it still exists.
   void Close(UINT code = IDOK);
@@ -46,6 +47,9 @@ class CNativeWindow {
   HWND m_hWnd = nullptr;
 
  private:
+  // Where the running ShowModal wants the close code; null when none waits for it.
+  UINT* m_pModalResult = nullptr;
+
   bool RegisterWindowClass();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
