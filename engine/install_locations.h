@@ -71,7 +71,7 @@ struct PrefillTexts {
 PrefillTexts ComputePrefillTexts(const PrefillTexts& given = PrefillTexts());
 
 // The check of the custom-install page's two directories, also made for the ones named on the
-// command line: each is created as far as it can be, and one that then is no directory is
-// refused, the install directory first.
+// command line: one not given in full (IsFullDirectoryPath) is refused; then each is created as
+// far as it can be, and one that then is no directory is refused, the install directory first.
 enum class ChosenDirectoryFault { kNone, kInstallDir, kBookDir };
 ChosenDirectoryFault CheckChosenDirectories(const std::wstring& install_dir, const std::wstring& book_dir);

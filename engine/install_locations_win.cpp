@@ -7,6 +7,7 @@
 #include "common/registry.h"
 #include "common/setup_log.h"
 #include "common/system_failure.h"
+#include "engine/client_launch.h"
 #include "engine/install_path_safety_win.h"
 
 namespace {
@@ -127,6 +128,10 @@ PrefillTexts ComputePrefillTexts(const PrefillTexts& given) {
 }
 
 ChosenDirectoryFault CheckChosenDirectories(const std::wstring& install_dir, const std::wstring& book_dir) {
+  // "\Bokrin", "C:Bokrin" or "Bokrin" would resolve against this process's current folder and
+  // drive, and the client could never be started from it; nothing is created for them.
+  if (!IsFullDirectoryPath(install_dir)) return ChosenDirectoryFault::kInstallDir;
+  if (!IsFullDirectoryPath(book_dir)) return ChosenDirectoryFault::kBookDir;
   // Whatever can be created is; what then is no directory is wrong. Nothing is made through a
   // link, which the extraction refuses.
   if (!PathHoldsLink(install_dir)) CreateProtectedFolders(install_dir);

@@ -248,4 +248,34 @@ TEST(ChosenDirectoriesTest, EachIsCreatedOrNamedAsTheFault) {
   }
 }
 
+// A folder not given in full is refused even when it exists relative to the current folder or
+// drive, and nothing is created for it.
+TEST(ChosenDirectoriesTest, OnlyFullPathsPass) {
+  ScopedTempDir temp;
+  ASSERT_FALSE(temp.path().empty());
+  wchar_t previous[MAX_PATH]{};
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(temp.path().c_str()));
+  ASSERT_TRUE(CreateDirectoryW(L"existing", nullptr));
+  const std::wstring full = temp.path() + L"full";
+  const wchar_t drive_relative[] = {temp.path()[0], L':', L'n', L'e', L'w', L'\0'};
+  const struct {
+    std::wstring install;
+    std::wstring book;
+    ChosenDirectoryFault fault;
+  } cases[] = {
+      {L"existing", full, ChosenDirectoryFault::kInstallDir},
+      {L"\\BokrinRooted", full, ChosenDirectoryFault::kInstallDir},
+      {drive_relative, full, ChosenDirectoryFault::kInstallDir},
+      {full, L"existing", ChosenDirectoryFault::kBookDir},
+      {full, L"", ChosenDirectoryFault::kBookDir},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.fault, CheckChosenDirectories(c.install, c.book)) << c.install << L" | " << c.book;
+  }
+  EXPECT_FALSE(PathExists(temp.path() + L"new", false));
+  EXPECT_FALSE(PathExists(L"\\BokrinRooted", false));
+  SetCurrentDirectoryW(previous);
+}
+
 }  // namespace
