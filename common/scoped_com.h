@@ -1,6 +1,6 @@
 #pragma once
-// COM on the calling thread for the length of one operation, and the owners of a COM pointer
-// and of a VARIANT.
+// COM on the calling thread for the length of one operation, OLE on a window thread, and the
+// owners of a COM pointer and of a VARIANT.
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -21,6 +21,24 @@ class ScopedComApartment {
   ScopedComApartment& operator=(const ScopedComApartment&) = delete;
 
   bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+// OLE on a window thread for as long as its windows live: the folder browser's new-style dialog
+// (and the shell's drag and drop and clipboard in it) needs a single-threaded apartment with OLE
+// on the thread that shows it.
+class ScopedOleApartment {
+ public:
+  ScopedOleApartment() : result_(OleInitialize(nullptr)) {}
+  ~ScopedOleApartment() {
+    if (SUCCEEDED(result_)) OleUninitialize();
+  }
+  ScopedOleApartment(const ScopedOleApartment&) = delete;
+  ScopedOleApartment& operator=(const ScopedOleApartment&) = delete;
+
   HRESULT result() const { return result_; }
 
  private:

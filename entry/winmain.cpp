@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include "common/product_names.h"
+#include "common/scoped_com.h"
 #include "common/scoped_handle.h"
 #include "common/setup_log.h"
+#include "common/system_failure.h"
 #include "engine/exit_code.h"
 #include "engine/rollback_journal.h"
 #include "entry/client_shutdown.h"
@@ -94,6 +96,11 @@ ExitCode RunWizard(HINSTANCE instance, const InstallerCommandLine& command_line)
   SkinUI::CSkinManagerUI::SetInstance(instance);
   LogSkinDiagnostics();
   LoadSkinResource();
+  const ScopedOleApartment ole;
+  if (FAILED(ole.result())) {
+    // Only the folder browser needs it; the rest of the wizard works without.
+    LogSystemFailure(L"Wizard", SystemCode::Hresult(ole.result()), L"OLE cannot be initialised");
+  }
   ShowInstallGuideWnd(nullptr);
   SkinUI::CSkinManagerUI::MessageLoop();
   return InstallerExitCode();
