@@ -78,7 +78,7 @@ class CommandLineEndToEnd(e2e_support.EnvironmentTestCase):
         driver.wait_for(lambda: "Installation finished" in read_text(self.log), 240, "the installation")
         driver.wait_for(lambda: wizard_driver.installed(self.env), 30, "the uninstall entry")
         time.sleep(1.5)  # the finish page follows the engine's last report
-        self.assert_on_page(driver, 3, "page3-finished")
+        self.assert_on_page(driver, 3, "command-line-page3-finished")
         # The finish page's close button ends the installer at once.
         self.assertEqual(self.close_and_wait(driver, 3), 0, "the exit code of a finished installation")
 
@@ -115,7 +115,7 @@ class CommandLineEndToEnd(e2e_support.EnvironmentTestCase):
         self.assert_on_page(driver, 1, "page1-given")
         driver.click(1, "btn_Install")
         box = driver.wait_for_box()
-        driver.screenshot("box-path-error", box)
+        driver.screenshot("command-line-box-path-error", box)
         driver.click_box(box, "btn_ok")
         driver.wait_for_no_box()
         self.assert_on_page(driver, 1, "page1-after-the-error")

@@ -207,13 +207,13 @@ def quick_install(env, shots_dir):
     driver = WizardDriver(env, shots_dir)
     try:
         driver.start()
-        driver.screenshot("page0-start")
+        driver.screenshot("quick-page0-start")
         driver.click(0, "btn_InstallFast")
         time.sleep(1.0)
-        driver.screenshot("page2-installing")
+        driver.screenshot("quick-page2-installing")
         driver.wait_for(lambda: installed(env), 240, "the installation")
         time.sleep(2.0)  # the finish page follows the registration
-        driver.screenshot("page3-finished")
+        driver.screenshot("quick-page3-finished")
         driver.click(3, "btn_BeginToRead")
         code = driver.wait_for_exit(60)
         return driver, code, client_command_line(env)

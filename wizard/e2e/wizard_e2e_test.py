@@ -77,7 +77,7 @@ class WizardEndToEnd(e2e_support.EnvironmentTestCase):
             driver.start()
             driver.click(0, "btn_CustomizeInstall")
             time.sleep(1.0)
-            self.assert_drawn(driver.screenshot("page1-customise"), (800, 550))
+            self.assert_drawn(driver.screenshot("customise-page1-customise"), (800, 550))
 
             # A drive that does not exist: the box names the install path, and Enter closes it.
             driver.click(1, "edit_InstallPath")
@@ -85,7 +85,7 @@ class WizardEndToEnd(e2e_support.EnvironmentTestCase):
             driver.type_text("Q:\\Bokrin")
             driver.click(1, "btn_Install")
             box = driver.wait_for_box()
-            self.assert_drawn(driver.screenshot("box-path-error", box), (380, 180))
+            self.assert_drawn(driver.screenshot("customise-box-path-error", box), (380, 180))
             driver.keys("Return")
             driver.wait_for_no_box()
 
@@ -98,14 +98,14 @@ class WizardEndToEnd(e2e_support.EnvironmentTestCase):
             page_two = driver.layout.page(2)
             driver.wait_for(lambda: self.env.stats()["requests"]["package"] > 0, 120, "the download")
             time.sleep(2.0)  # the half that comes is reported
-            shot = driver.screenshot("page2-installing")
+            shot = driver.screenshot("customise-page2-installing")
             self.assert_drawn(shot, (800, 550))
             self.assert_badge_over_fill(shot, page_two["slider_process"])
 
             # Closing asks while installing; cancel keeps the installer, OK ends it.
             driver.click(2, "btn_CloseInstallGuideWnd")
             box = driver.wait_for_box()
-            self.assert_drawn(driver.screenshot("box-close-question", box), (380, 180))
+            self.assert_drawn(driver.screenshot("customise-box-close-question", box), (380, 180))
             driver.click_box(box, "btn_cencal")
             driver.wait_for_no_box()
             self.assertIsNone(driver.process.poll())
