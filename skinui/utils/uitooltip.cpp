@@ -144,14 +144,17 @@ void CToolTipUI::Show() {
   {
     const ScopedGetDc dc(m_hWnd);
     const ScopedSelection font(dc.Get(), m_font ? m_font.Get() : GetStockObject(DEFAULT_GUI_FONT));
-    DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &text_rect, kTextFormat | DT_CALCRECT);
+    // Measured without the vertical centring, which would centre the measure on the empty rectangle.
+    DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &text_rect,
+              (kTextFormat & ~DT_VCENTER) | DT_CALCRECT);
   }
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromPoint(m_ptRest, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
-  const UiSize size{std::min<LONG>(text_rect.right + 2 * (ScreenScaled(kTextMarginX) + 1), work.right - work.left),
-                    text_rect.bottom + 2 * (ScreenScaled(kTextMarginY) + 1)};
+  const UiSize size{std::min<LONG>(text_rect.right - text_rect.left + 2 * (ScreenScaled(kTextMarginX) + 1),
+                                   work.right - work.left),
+                    text_rect.bottom - text_rect.top + 2 * (ScreenScaled(kTextMarginY) + 1)};
   const UiRect place = PlaceToolTip(m_ptRest.x, m_ptRest.y, size, ScreenScaled(kBelowPointer), ToUiRect(work));
   SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, place.Width(), place.Height(),
                SWP_NOACTIVATE | SWP_SHOWWINDOW);

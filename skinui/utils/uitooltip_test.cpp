@@ -91,8 +91,17 @@ TEST_F(ToolTipTest, ARestShowsTheTextJustBelowThePointer) {
   const int dpi = GetDeviceCaps(ScopedGetDc(nullptr).Get(), LOGPIXELSY);
   EXPECT_EQ(place.left, pointer.x);
   EXPECT_EQ(place.top, pointer.y + MulDiv(CToolTipUI::kBelowPointer, dpi, 96));
-  EXPECT_GT(place.right - place.left, 20);
-  EXPECT_GT(place.bottom - place.top, 8);
+  // The whole text fits: the tip is higher than a line of the system's tooltip font.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+  const ScopedGdiObject font(CreateFontIndirectW(&metrics.lfStatusFont));
+  const ScopedGetDc screen(nullptr);
+  const ScopedSelection selected(screen.Get(), font.Get());
+  TEXTMETRICW text{};
+  GetTextMetricsW(screen.Get(), &text);
+  EXPECT_GT(place.bottom - place.top, text.tmHeight);
+  EXPECT_GT(place.right - place.left, 10 * text.tmAveCharWidth);
 }
 
 TEST_F(ToolTipTest, TheTipOfTheControlOrOfItsNearestTippedAncestorShows) {

@@ -69,7 +69,7 @@ class ToolTipEndToEnd(e2e_support.EnvironmentTestCase):
                 self.assertGreater(width, 40)
                 self.assertGreater(height, 8)
                 self.assert_text_drawn(driver.screenshot("tooltip-%s" % edit, tip))
-                driver.screenshot("tooltip-%s-page" % edit)
+                driver.screenshot("tooltip-%s-screen" % edit, "root")  # the tip over the page
 
                 driver.point_at(driver.window, away)
                 driver.wait_for(lambda: driver.find_window(text) is None, 5, "the tip %s to go" % text)
