@@ -13,6 +13,12 @@ CControlUI::~CControlUI() {
 
 const wchar_t* CControlUI::GetClass() const { return L"ControlUI"; }
 
+void CControlUI::SetToolTip(const CSkinString& text) {
+  if (m_sToolTip == text) return;
+  m_sToolTip = text;
+  if (m_pManager != nullptr) m_pManager->OnToolTipChanged(this);
+}
+
 void CControlUI::SetText(const CSkinString& text) {
   if (m_sText == text) return;
   m_sText = text;

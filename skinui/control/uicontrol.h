@@ -43,7 +43,7 @@ class CControlUI {
   virtual CSkinString GetText() const { return m_sText; }
   virtual void SetText(const CSkinString& text);
   const CSkinString& GetToolTip() const { return m_sToolTip; }
-  void SetToolTip(const CSkinString& text) { m_sToolTip = text; }
+  void SetToolTip(const CSkinString& text);
 
   CSkinManagerUI* GetManager() const { return m_pManager; }
   CControlUI* GetParent() const { return m_pParent; }

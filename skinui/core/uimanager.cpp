@@ -5,6 +5,7 @@
 #include "skinui/core/offscreen_frame.h"
 #include "skinui/core/skin_resources.h"
 #include "skinui/utils/uishadow.h"
+#include "skinui/utils/uitooltip.h"
 
 namespace SkinUI {
 
@@ -28,7 +29,10 @@ CSkinString DefaultListKey(const CSkinString& element) {
 
 }  // namespace
 
-CSkinManagerUI::CSkinManagerUI() : m_pictures(&LoadSkinPicture), m_pShadow(std::make_unique<CShadowUI>()) {}
+CSkinManagerUI::CSkinManagerUI()
+    : m_pictures(&LoadSkinPicture),
+      m_pShadow(std::make_unique<CShadowUI>()),
+      m_pToolTip(std::make_unique<CToolTipUI>(*this)) {}
 
 CSkinManagerUI::~CSkinManagerUI() {
   ReleaseControls();
@@ -100,7 +104,10 @@ void CSkinManagerUI::ForgetControl(CControlUI* control) {
   ForgetInputTarget(control);
   KillTimersOf(control);
   DropNotificationsFrom(control);
+  m_pToolTip->Forget(control);
 }
+
+void CSkinManagerUI::OnToolTipChanged(CControlUI* control) { m_pToolTip->OnToolTipChanged(control); }
 
 CSkinString CSkinManagerUI::QueryControlText(const CSkinString& name, const CSkinString& text) const {
   return m_pTextQuery != nullptr ? m_pTextQuery->QueryControlText(name.c_str(), text.c_str()) : text;

@@ -22,6 +22,7 @@
 namespace SkinUI {
 
 class CShadowUI;
+class CToolTipUI;
 struct OffscreenFrame;
 
 class CSkinManagerUI {
@@ -56,6 +57,8 @@ class CSkinManagerUI {
   // Called by controls that join the window (SetManager with init) and by controls that go.
   void InitControl(CControlUI* control);
   void ForgetControl(CControlUI* control);
+  // Called by a control whose tooltip text changed, so that a tip on show follows it.
+  void OnToolTipChanged(CControlUI* control);
 
   void AddNotifier(INotifyUI* notifier);
   void RemoveNotifier(INotifyUI* notifier);
@@ -173,6 +176,7 @@ class CSkinManagerUI {
   PictureCache m_pictures;
   CDPI m_dpi;
   std::unique_ptr<CShadowUI> m_pShadow;
+  std::unique_ptr<CToolTipUI> m_pToolTip;
 
   RECT m_rcCaption{};
   RECT m_rcSizeBox{};

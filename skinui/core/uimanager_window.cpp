@@ -6,11 +6,14 @@
 
 #include "skinui/core/offscreen_frame.h"
 #include "skinui/core/paint_context.h"
+#include "skinui/utils/uitooltip.h"
 
 namespace SkinUI {
 
 bool CSkinManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (m_hWnd == nullptr) return false;
+  // First, while the manager surely lives: a click may close the window.
+  m_pToolTip->OnWindowMessage(message, wParam, lParam);
   result = 0;
   switch (message) {
     case WM_PAINT:
