@@ -1,7 +1,8 @@
 """The customise page's two "选择" buttons open the system's folder browser (which needs OLE on
 the wizard's thread); a folder picked there with the keyboard alone lands in the page's edit,
-and the installation then starts with both folders."""
+becomes the edit's tooltip, and the installation then starts with both folders."""
 import os
+import re
 import sys
 import time
 
@@ -44,6 +45,11 @@ class FolderBrowserEndToEnd(e2e_support.EnvironmentTestCase):
             # "00books" now comes before "0picked".
             self.pick_first_folder_of_c(driver, "btn_SelecBookPath", "00books", "folder-browser-books")
             driver.screenshot("folder-browser-picked")
+            # A chosen folder is the edit's tooltip from then on.
+            left, top, right, bottom = driver.layout.page(1)["edit_InstallPath"]
+            driver.point_at(driver.window, (left + (right - left) // 4, (top + bottom) // 2))
+            driver.wait_for(lambda: driver.find_window(re.escape("C:\\0picked")), 10, "the chosen folder's tip")
+            driver.screenshot("folder-browser-tip", "root")
             # What the edits hold is what the installation starts with.
             driver.click(1, "btn_Install")
             started = driver.wait_for(
