@@ -21,19 +21,19 @@ constexpr wchar_t kTipsSkin[] =
     L"<HorizontalLayout name=\"row\" tooltip=\"row tip\"><Control name=\"inner\"/></HorizontalLayout>"
     L"</VerticalLayout></Window>";
 
-// The visible tooltip windows of this thread: the test's windows are the only ones.
+BOOL CALLBACK KeepIfShownTip(HWND window, LPARAM context) {
+  wchar_t class_name[64] = {};
+  GetClassNameW(window, class_name, 64);
+  if (std::wstring(class_name) != CToolTipUI::kWindowClassName || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(context) = window;
+  return FALSE;
+}
+
+// The visible tooltip window of this thread: the test's windows are the only ones.
 HWND ShownTip() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM context) -> BOOL {
-        wchar_t class_name[64] = {};
-        GetClassNameW(window, class_name, 64);
-        if (std::wstring(class_name) != CToolTipUI::kWindowClassName || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(context) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  // A named function rather than a lambda: on x86 the callback must be stdcall.
+  EnumThreadWindows(GetCurrentThreadId(), &KeepIfShownTip, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
