@@ -27,6 +27,7 @@
 #include "skinui/core/skin_markup.h"
 #include "skinui/core/skin_resources.h"
 #include "skinui/layout/uicontainer.h"
+#include "skinui/testing/accessible_walk.h"
 #include "wizard/err_tip_wnd.h"
 #include "wizard/install_guide_wnd.h"
 #include "wizard/install_page.h"
@@ -245,6 +246,63 @@ TEST_F(WizardTest, ProgressMovesTheBadgeAndSetsThePercent) {
         << value;
     EXPECT_EQ(Find(L"lab_percent")->GetText(), ProgressPercentText(value)) << value;
   }
+}
+
+// What a screen reader reads on each page, as (role, name) of the children on the screen: the
+// page's controls, then the title bar's.
+std::vector<std::pair<std::wstring, std::wstring>> ShownChildren(HWND window,
+                                                                  std::vector<SkinUI::AccessibleChildInfo>* all) {
+  HRESULT result = S_OK;
+  ComPtr<IAccessible> client = SkinUI::ClientAccessibleOf(window, &result);
+  EXPECT_TRUE(SUCCEEDED(result) && client) << std::hex << result;
+  std::vector<std::pair<std::wstring, std::wstring>> shown;
+  if (!client || !SkinUI::ReadAccessibleChildren(client.Get(), all, &result)) return shown;
+  for (const SkinUI::AccessibleChildInfo& child : *all) {
+    if ((child.state & STATE_SYSTEM_INVISIBLE) == 0) shown.emplace_back(SkinUI::RoleText(child.role), child.name);
+  }
+  return shown;
+}
+
+TEST_F(WizardTest, EveryPageReadsAsItsNamedButtonsEditsAndTexts) {
+  ScopedComApartment com;
+  ASSERT_TRUE(com.Usable());
+  const std::wstring button = L"ROLE_SYSTEM_PUSHBUTTON";
+  const std::wstring text = L"ROLE_SYSTEM_STATICTEXT";
+  const std::wstring edit = L"ROLE_SYSTEM_TEXT";
+  const std::wstring graphic = L"ROLE_SYSTEM_GRAPHIC";
+  const std::vector<std::pair<std::wstring, std::wstring>> title_bar = {
+      {text, L"Bokrin阅读"}, {button, L"最小化"}, {button, L"关闭"}};
+  std::vector<std::pair<std::wstring, std::wstring>> pages[kPageCount];
+  pages[kPageStart] = {{button, L"快速安装"}, {button, L"自定义安装"}};
+  // The custom page's skin holds an unnamed one-pixel button beside the first path's label.
+  pages[kPageCustom] = {{graphic, L""},         {button, L""},   {text, L"安装路径:"},
+                        {edit, L"请输入或选择安装路径"}, {button, L"选择"}, {text, L"书籍文件存放路径:"},
+                        {edit, L"请输入或选择书籍存放路径"}, {button, L"选择"}, {button, L"立即安装"}};
+  pages[kPageInstalling] = {{text, L"正在安装，请稍候..."}, {text, L"0%"}, {L"ROLE_SYSTEM_PROGRESSBAR", L""}};
+  pages[kPageFinished] = {{graphic, L""}, {text, L"安装完成"}, {button, L"开始阅读"}};
+  for (int page = 0; page < kPageCount; ++page) {
+    tab_->SelectItem(page);
+    UpdateWindow(window_);
+    std::vector<std::pair<std::wstring, std::wstring>> expected = pages[page];
+    expected.insert(expected.end(), title_bar.begin(), title_bar.end());
+    std::vector<SkinUI::AccessibleChildInfo> all;
+    EXPECT_EQ(ShownChildren(window_, &all), expected) << "page " << page;
+  }
+}
+
+TEST_F(WizardTest, TheProgressBarReadsAsThePercentShown) {
+  ScopedComApartment com;
+  ASSERT_TRUE(com.Usable());
+  ShowInstallingPage();
+  Post(WM_INSTALL_PROGRESS, 0, 427);
+  std::vector<SkinUI::AccessibleChildInfo> all;
+  ShownChildren(window_, &all);
+  std::vector<std::wstring> values;
+  for (const SkinUI::AccessibleChildInfo& child : all) {
+    if (child.role == ROLE_SYSTEM_PROGRESSBAR) values.push_back(child.value);
+  }
+  EXPECT_EQ(values, std::vector<std::wstring>{L"42%"});
+  EXPECT_EQ(Find(L"lab_percent")->GetText(), L"42%");
 }
 
 TEST_F(WizardTest, StatusTextsOfBothKindsReachTheStatusLine) {

@@ -80,6 +80,7 @@ const ControlAttributes& CControlUI::Attributes() {
                                                        : text);
        }},
       {L"tooltip", [](CControlUI& control, WStringView value) { control.SetToolTip(CSkinString(value)); }},
+      {L"accname", [](CControlUI& control, WStringView value) { control.m_sAccName = CSkinString(value); }},
       {L"width",
        [](CControlUI& control, WStringView value) {
          control.m_layout.SetWidth(ParseInteger(value));

@@ -44,6 +44,10 @@ class CControlUI {
   virtual void SetText(const CSkinString& text);
   const CSkinString& GetToolTip() const { return m_sToolTip; }
   void SetToolTip(const CSkinString& text);
+  // The name a screen reader says for a control whose text and tooltip are empty.
+  const CSkinString& GetAccName() const { return m_sAccName; }
+  // A background or foreground picture is set: a label without text still shows something.
+  bool HasPicture() const { return !m_sBkImage.empty() || !m_sForeImage.empty(); }
 
   CSkinManagerUI* GetManager() const { return m_pManager; }
   CControlUI* GetParent() const { return m_pParent; }
@@ -118,6 +122,7 @@ class CControlUI {
   CSkinString m_sName;
   CSkinString m_sText;
   CSkinString m_sToolTip;
+  CSkinString m_sAccName;
   RECT m_rcItem{};
   LayoutChild m_layout;
   bool m_bVisible = true;

@@ -1,14 +1,18 @@
 #include "skinui/control/uiprogress.h"
 
+#include "skinui/core/accessible_tree.h"
 #include "skinui/core/nine_grid.h"
 #include "skinui/core/paint_context.h"
 #include "skinui/core/rect_convert.h"
+#include "skinui/core/uimanager.h"
 
 namespace SkinUI {
 
 namespace {
 
 constexpr int kSliderDefaultHeight = 12;
+// Tells the value that the throttle held back.
+constexpr UINT kValueEventTimer = 1;
 
 }  // namespace
 
@@ -30,6 +34,22 @@ void CProgressUI::SetValue(int value) {
   if (m_nValue == value) return;
   m_nValue = value;
   Invalidate();
+  const ValueChangeThrottle::Decision decision = m_valueEvents.Changed(GetTickCount(), m_nValue >= m_nMax);
+  if (decision.report_now) {
+    if (m_pManager != nullptr) m_pManager->KillTimer(this, kValueEventTimer);
+    NotifyAccessibleEvent(EVENT_OBJECT_VALUECHANGE, this);
+  } else if (m_pManager != nullptr) {
+    m_pManager->SetTimer(this, kValueEventTimer, decision.wait_ms);
+  }
+}
+
+void CProgressUI::DoEvent(TEventUI& event) {
+  if (event.type == EventType::kTimer && event.wParam == kValueEventTimer) {
+    m_pManager->KillTimer(this, kValueEventTimer);
+    if (m_valueEvents.TakePending(GetTickCount())) NotifyAccessibleEvent(EVENT_OBJECT_VALUECHANGE, this);
+    return;
+  }
+  CLabelUI::DoEvent(event);
 }
 
 const ControlAttributes& CProgressUI::Attributes() {

@@ -2,6 +2,7 @@
 // The progress bar and the slider built on it: the foreground picture fills the part of the
 // bar that the value has reached; the text stands centred on one line.
 #include "skinui/control/uilabel.h"
+#include "skinui/core/accessible_element.h"
 
 namespace SkinUI {
 
@@ -16,6 +17,7 @@ class CProgressUI : public CLabelUI {
   void SetMinValue(int min);
   void SetMaxValue(int max);
   void SetValue(int value);
+  void DoEvent(TEventUI& event) override;
 
  protected:
   static const ControlAttributes& Attributes();
@@ -26,6 +28,8 @@ class CProgressUI : public CLabelUI {
   int m_nMin = 0;
   int m_nMax = 100;
   int m_nValue = 0;
+  // Screen readers hear of new values a few times a second, not at every step.
+  ValueChangeThrottle m_valueEvents;
 };
 
 class CSliderUI : public CProgressUI {

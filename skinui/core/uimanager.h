@@ -43,6 +43,8 @@ class CSkinManagerUI {
   // Offers a message to the pre-message filters of its window and of that window's ancestors;
   // true when one consumed it.
   static bool TranslateMessage(const MSG* msg);
+  // The manager of a window the toolkit runs, or null.
+  static CSkinManagerUI* FromWindow(HWND window);
 
   // Takes over a window: fonts, pictures, default attribute lists and timers start empty.
   void Init(HWND window);

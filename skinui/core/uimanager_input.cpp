@@ -2,6 +2,8 @@
 // keyboard focus and the keys that go to the focused control.
 #include "skinui/core/uimanager.h"
 
+#include "skinui/core/accessible_tree.h"
+
 namespace SkinUI {
 
 namespace {
@@ -27,6 +29,7 @@ void CSkinManagerUI::SetFocus(CControlUI* control) {
   if (control == nullptr || m_pFocus != nullptr) return;
   m_pFocus = control;
   control->m_bFocused = true;
+  NotifyAccessibleEvent(EVENT_OBJECT_FOCUS, control);
   SendEvent(control, EventType::kSetFocus);
   SendNotify(control, L"setfocus");
 }

@@ -17,14 +17,14 @@ std::vector<CSkinManagerUI*>& LiveManagers() {
   return managers;
 }
 
-CSkinManagerUI* ManagerOf(HWND window) {
+}  // namespace
+
+CSkinManagerUI* CSkinManagerUI::FromWindow(HWND window) {
   for (CSkinManagerUI* manager : LiveManagers()) {
     if (manager->GetPaintWindow() == window) return manager;
   }
   return nullptr;
 }
-
-}  // namespace
 
 void CSkinManagerUI::JoinLiveManagers() {
   auto& managers = LiveManagers();
@@ -59,11 +59,11 @@ bool CSkinManagerUI::TranslateMessage(const MSG* msg) {
   LRESULT result = 0;
   const bool is_child = (GetWindowLongW(msg->hwnd, GWL_STYLE) & WS_CHILD) != 0;
   if (!is_child) {
-    CSkinManagerUI* manager = ManagerOf(msg->hwnd);
+    CSkinManagerUI* manager = FromWindow(msg->hwnd);
     return manager != nullptr && manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
   }
   for (HWND ancestor = GetParent(msg->hwnd); ancestor != nullptr; ancestor = GetParent(ancestor)) {
-    CSkinManagerUI* manager = ManagerOf(ancestor);
+    CSkinManagerUI* manager = FromWindow(ancestor);
     if (manager != nullptr && manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result)) {
       return true;
     }

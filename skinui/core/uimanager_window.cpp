@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skinui/core/accessible_tree.h"
 #include "skinui/core/offscreen_frame.h"
 #include "skinui/core/paint_context.h"
 #include "skinui/utils/uitooltip.h"
@@ -31,6 +32,8 @@ bool CSkinManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, 
     case kDeliverNotificationsMessage:
       DeliverAsyncNotifications();
       return true;
+    case WM_GETOBJECT:
+      return AnswerGetObject(m_hWnd, wParam, lParam, result);
     default:
       return HandleInputMessage(message, wParam, lParam);
   }

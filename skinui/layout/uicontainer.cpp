@@ -1,5 +1,6 @@
 #include "skinui/layout/uicontainer.h"
 
+#include "skinui/core/accessible_tree.h"
 #include "skinui/core/attribute_values.h"
 #include "skinui/core/rect_convert.h"
 #include "skinui/core/uimanager.h"
@@ -127,6 +128,7 @@ bool CTabLayoutUI::SelectItem(int index) {
   if (m_pManager != nullptr) {
     m_pManager->SetFocus(GetItemAt(index));
     SetPos(m_rcItem);
+    NotifyAccessibleShown(GetItemAt(index));
     m_pManager->SendNotify(this, L"tabselect", static_cast<WPARAM>(index), static_cast<LPARAM>(old));
   }
   return true;
