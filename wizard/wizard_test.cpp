@@ -274,8 +274,8 @@ TEST_F(WizardTest, EveryPageReadsAsItsNamedButtonsEditsAndTexts) {
       {text, L"Bokrin阅读"}, {button, L"最小化"}, {button, L"关闭"}};
   std::vector<std::pair<std::wstring, std::wstring>> pages[kPageCount];
   pages[kPageStart] = {{button, L"快速安装"}, {button, L"自定义安装"}};
-  // The custom page's skin holds an unnamed one-pixel button beside the first path's label.
-  pages[kPageCustom] = {{graphic, L""},         {button, L""},   {text, L"安装路径:"},
+  // The custom page's unnamed one-pixel button beside the first path's label holds a place only.
+  pages[kPageCustom] = {{graphic, L""},         {text, L"安装路径:"},
                         {edit, L"请输入或选择安装路径"}, {button, L"选择"}, {text, L"书籍文件存放路径:"},
                         {edit, L"请输入或选择书籍存放路径"}, {button, L"选择"}, {button, L"立即安装"}};
   pages[kPageInstalling] = {{text, L"正在安装，请稍候..."}, {text, L"0%"}, {L"ROLE_SYSTEM_PROGRESSBAR", L""}};

@@ -15,6 +15,10 @@ const WString& FirstNonEmpty(const WString& first, const WString& second, const 
 AccessibleRole RoleOf(const AccessibleControlFacts& facts) {
   switch (facts.kind) {
     case AccessibleKind::kButton:
+      // One that shows and says nothing only holds a place in the layout.
+      if (facts.text.empty() && facts.tooltip.empty() && facts.accname.empty() && !facts.has_picture) {
+        return AccessibleRole::kNone;
+      }
       return AccessibleRole::kPushButton;
     case AccessibleKind::kEdit:
       return AccessibleRole::kText;

@@ -32,6 +32,8 @@ TEST_P(AccessibleRoleTest, FollowsTheKindAndWhatALabelShows) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, AccessibleRoleTest,
     testing::Values(RoleCase{"button", AccessibleKind::kButton, U16(""), true, AccessibleRole::kPushButton},
+                    RoleCase{"button with a text", AccessibleKind::kButton, U16("t"), false, AccessibleRole::kPushButton},
+                    RoleCase{"button that shows nothing", AccessibleKind::kButton, U16(""), false, AccessibleRole::kNone},
                     RoleCase{"edit", AccessibleKind::kEdit, U16(""), false, AccessibleRole::kText},
                     RoleCase{"progress", AccessibleKind::kProgress, U16(""), true, AccessibleRole::kProgressBar},
                     RoleCase{"label with text", AccessibleKind::kLabel, U16("t"), true, AccessibleRole::kStaticText},
@@ -73,6 +75,7 @@ TEST(AccessibleElementTest, StatesComeFromTheFactsAndFocusFromTheKind) {
   for (const AccessibleKind kind : {AccessibleKind::kButton, AccessibleKind::kEdit, AccessibleKind::kProgress}) {
     AccessibleControlFacts facts;
     facts.kind = kind;
+    facts.text = U16("t");
     const AccessibleElement plain = DescribeAccessible(facts);
     EXPECT_FALSE(plain.focused || plain.unavailable || plain.invisible);
     EXPECT_EQ(plain.focusable, kind != AccessibleKind::kProgress);
