@@ -489,7 +489,7 @@ struct BoxAnswer {
 
 class MessageBoxTest : public WizardTest, public testing::WithParamInterface<BoxAnswer> {};
 
-TEST_P(MessageBoxTest, AnswersOkOnlyForOkAndEnter) {
+TEST_P(MessageBoxTest, AnswersOkOnlyForTheOkButtonAndEnter) {
   AnswerNextBox(GetParam().message, GetParam().wParam);
   EXPECT_EQ(ShowTipBox(window_, L"问题", L"提示"), GetParam().result) << GetParam().what;
   EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
