@@ -52,9 +52,9 @@ class KeyboardEndToEnd(e2e_support.EnvironmentTestCase):
         return [side == MARK_COLOUR for side in sides]
 
     def assert_focus_mark(self, driver, shot_name, rect, present):
-        """The mark along all four sides, or nowhere. Wine takes the keys in with a delay after
-        xdotool changed the key map for typing, so the shot is taken again until it shows the
-        mark as expected or ten seconds have passed."""
+        """The mark along all four sides, or nowhere. Wine can take in the keys that follow typed
+        text a second or two late, so the shot is taken again until it shows the mark as
+        expected or ten seconds have passed."""
         deadline = time.monotonic() + 10
         while True:
             shot = driver.screenshot(shot_name)
