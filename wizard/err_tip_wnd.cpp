@@ -58,6 +58,8 @@ void ErrTipWnd::InitWindow() {
   m_pTitleLabel = m_pm.FindControl(L"Lab_title");
   if (m_pTitleLabel != nullptr) m_pTitleLabel->SetText(m_strTitle);
   if (m_pTextLabel != nullptr) m_pTextLabel->SetText(m_strText);
+  // The default answer has the keys, as in the system's own boxes.
+  if (SkinUI::CControlUI* ok = m_pm.FindControl(L"btn_ok")) ok->SetFocus();
 }
 
 void ErrTipWnd::Notify(SkinUI::TNotifyUI& msg) {
@@ -74,10 +76,15 @@ void ErrTipWnd::Notify(SkinUI::TNotifyUI& msg) {
 }
 
 LRESULT ErrTipWnd::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-    ::SendMessageW(m_hWnd, WM_TIP_OK, 0, reinterpret_cast<LPARAM>(L"btn_ok"));
-  }
-  return SkinWindowBase::MessageHandler(message, wParam, lParam, handled);
+  const bool enter = message == WM_KEYDOWN && wParam == VK_RETURN;
+  const bool escape = message == WM_KEYDOWN && wParam == VK_ESCAPE;
+  if (enter) ::SendMessageW(m_hWnd, WM_TIP_OK, 0, reinterpret_cast<LPARAM>(L"btn_ok"));
+  // Escape answers as the cancel button does.
+  if (escape) Close(0);
+  const LRESULT result = SkinWindowBase::MessageHandler(message, wParam, lParam, handled);
+  // Enter is the answer whichever button has the focus; no button presses itself on it as well.
+  if (enter || escape) handled = true;
+  return result;
 }
 
 LRESULT ErrTipWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

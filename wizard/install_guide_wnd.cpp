@@ -16,6 +16,7 @@
 #include "engine/install_app.h"
 #include "engine/install_locations.h"
 #include "engine/install_messages.h"
+#include "skinui/control/uibutton.h"
 #include "skinui/core/rect_convert.h"
 #include "wizard/err_tip_wnd.h"
 #include "wizard/install_page.h"
@@ -145,6 +146,8 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
       m_pSlider->SetMaxValue(kProgressScale);
     }
     SetForegroundWindow(m_hWnd);
+    // The keys act on the page from the start: its first control has the focus.
+    if (m_pTab != nullptr) m_pm.FocusFirstIn(m_pTab->GetItemAt(m_pTab->GetCurSel()));
     return;
   }
   if (msg.type != L"click" || msg.sender == nullptr) return;
@@ -170,6 +173,14 @@ void InstallGuideWnd::Notify(SkinUI::TNotifyUI& msg) {
     SelectPage(next_page);
     next_page = (next_page + 1) % kPageCount;
   }
+}
+
+bool InstallGuideWnd::ResponseDefaultKeyEvent(WPARAM key) {
+  // Escape is the close button, question included; typed into a native edit, it only ends the
+  // typing there.
+  if (key != VK_ESCAPE || ::GetFocus() != m_hWnd) return false;
+  auto* close = FindAs<SkinUI::CButtonUI>(m_pm, L"btn_CloseInstallGuideWnd");
+  return close != nullptr && close->Activate();
 }
 
 void InstallGuideWnd::StartInstall(const std::wstring& install_dir, const std::wstring& book_dir) {

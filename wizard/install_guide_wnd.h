@@ -42,6 +42,7 @@ class InstallGuideWnd : public SkinUI::SkinWindowBase {
   const wchar_t* GetWindowClassName() const override { return L"BokrinInstallGuideWnd"; }
   SkinUI::CSkinString GetSkinXmlName() override { return L"install.xml"; }
   void InitWindow() override;
+  bool ResponseDefaultKeyEvent(WPARAM key) override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnFinalMessage(HWND) override { delete this; }
 

@@ -22,6 +22,7 @@
 #include "engine/install_messages.h"
 #include "engine/stop_request.h"
 #include "skinui/control/uibutton.h"
+#include "skinui/control/uiedit.h"
 #include "skinui/control/uilabel.h"
 #include "skinui/core/rect_convert.h"
 #include "skinui/core/skin_markup.h"
@@ -695,7 +696,7 @@ struct BoxAnswer {
 
 class MessageBoxTest : public WizardTest, public testing::WithParamInterface<BoxAnswer> {};
 
-TEST_P(MessageBoxTest, AnswersOkOnlyForOkAndEnter) {
+TEST_P(MessageBoxTest, AnswersOkOnlyForTheOkButtonAndEnter) {
   AnswerNextBox(GetParam().message, GetParam().wParam);
   EXPECT_EQ(ShowTipBox(window_, L"问题", L"提示"), GetParam().result) << GetParam().what;
   EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
@@ -704,6 +705,75 @@ TEST_P(MessageBoxTest, AnswersOkOnlyForOkAndEnter) {
 INSTANTIATE_TEST_SUITE_P(Answers, MessageBoxTest,
                          testing::Values(BoxAnswer{"OK", WM_TIP_OK, 0, 1}, BoxAnswer{"Enter", WM_KEYDOWN, VK_RETURN, 1},
                                          BoxAnswer{"cancel", WM_CLOSE, 0, 0},
-                                         BoxAnswer{"Alt+F4", WM_SYSCOMMAND, SC_CLOSE, 0}));
+                                         BoxAnswer{"Alt+F4", WM_SYSCOMMAND, SC_CLOSE, 0},
+                                         BoxAnswer{"Escape", WM_KEYDOWN, VK_ESCAPE, 0},
+                                         BoxAnswer{"Space on OK, which has the focus", WM_KEYDOWN, VK_SPACE, 1}));
+
+// The keys alone, as they reach the wizard through its message loop.
+class WizardKeysTest : public WizardTest {
+ protected:
+  void Key(WPARAM key) {
+    SetFocus(window_);
+    Post(WM_KEYDOWN, key, 0);
+  }
+  std::wstring Focused() {
+    CControlUI* focus = wizard_->GetManager().GetFocus();
+    return focus != nullptr ? focus->GetName() : L"(none)";
+  }
+  std::vector<std::wstring> TabStops() {
+    std::vector<std::wstring> names;
+    for (CControlUI* control : wizard_->GetManager().TabOrder()) names.push_back(control->GetName());
+    return names;
+  }
+};
+
+TEST_F(WizardKeysTest, TabWalksEachPageAndItsTitleBarAndEnterPressesTheFocusedButton) {
+  EXPECT_EQ(Focused(), L"btn_InstallFast");
+  EXPECT_EQ(TabStops(), (std::vector<std::wstring>{L"btn_InstallFast", L"btn_CustomizeInstall", L"btn_less",
+                                                   L"btn_CloseInstallGuideWnd"}));
+  Key(VK_TAB);
+  EXPECT_EQ(Focused(), L"btn_CustomizeInstall");
+  Key(VK_RETURN);
+  ASSERT_EQ(tab_->GetCurSel(), kPageCustom);
+  // The customise page opens with its first edit ready for typing.
+  EXPECT_EQ(Focused(), L"edit_InstallPath");
+  HWND native = static_cast<SkinUI::CEditUI*>(Find(L"edit_InstallPath"))->GetNativeEditWindow();
+  ASSERT_NE(native, nullptr);
+  EXPECT_EQ(GetFocus(), native);
+  EXPECT_EQ(TabStops(), (std::vector<std::wstring>{L"edit_InstallPath", L"btn_selecInstallPath", L"edit_BookPath",
+                                                   L"btn_SelecBookPath", L"btn_Install", L"btn_less",
+                                                   L"btn_CloseInstallGuideWnd"}));
+  // Tab typed into the edit goes on to the next stop.
+  PostMessageW(native, WM_KEYDOWN, VK_TAB, 0);
+  PumpUntil([] { return false; }, 50);
+  EXPECT_EQ(Focused(), L"btn_selecInstallPath");
+  EXPECT_FALSE(IsWindow(native));
+  // The installing page has no stop of its own: Tab reaches the title bar.
+  ShowInstallingPage();
+  EXPECT_EQ(TabStops(), (std::vector<std::wstring>{L"btn_less", L"btn_CloseInstallGuideWnd"}));
+  Key(VK_TAB);
+  EXPECT_EQ(Focused(), L"btn_less");
+}
+
+TEST_F(WizardKeysTest, EscapeIsTheCloseButton) {
+  // Before an installation the wizard simply ends.
+  Key(VK_ESCAPE);
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_FALSE(IsWindow(window_));
+
+  // While installing it asks first; Escape in the question keeps the installation going.
+  SetUp();
+  ShowInstallingPage();
+  StandInEngine engine;
+  engine.HandTo(wizard_);
+  AnswerNextBox(WM_KEYDOWN, VK_ESCAPE);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(WaitForAnsweredBox(), L"安装已在进行中，确定取消安装？");
+  PumpUntil([] { return FindWindowW(L"ErrTip", nullptr) == nullptr; }, 2000);
+  EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_FALSE(QuitPosted());
+  EXPECT_FALSE(engine.stop->Requested());
+}
 
 }  // namespace

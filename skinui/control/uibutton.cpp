@@ -6,6 +6,14 @@
 
 namespace SkinUI {
 
+namespace {
+
+// The focus mark: a line this wide, this far inside the button's edge (skin lengths).
+constexpr int kFocusMarkWidth = 1;
+constexpr int kFocusMarkInset = 2;
+
+}  // namespace
+
 CButtonUI::CButtonUI() { m_align = HorizontalAlign::kCenter; }
 
 const wchar_t* CButtonUI::GetClass() const { return L"ButtonUI"; }
@@ -105,6 +113,16 @@ void CButtonUI::PaintStatusImage(PaintContext& context) {
   }
   if (picture->empty()) picture = &m_sNormalImage;
   if (!picture->empty()) context.DrawPicture(m_rcItem, *picture);
+}
+
+void CButtonUI::PaintBorder(PaintContext& context) {
+  CLabelUI::PaintBorder(context);
+  if (!m_bFocused || m_pManager == nullptr || !m_pManager->IsFocusCueShown()) return;
+  RECT mark = m_rcItem;
+  InflateRect(&mark, -Scale(kFocusMarkInset), -Scale(kFocusMarkInset));
+  if (mark.right <= mark.left || mark.bottom <= mark.top) return;
+  // In the colour of the button's own text, which the skin already chose to stand out on it.
+  context.DrawBorder(mark, Scale(kFocusMarkWidth), m_dwFocusBorderColor != 0 ? m_dwFocusBorderColor : TextColor());
 }
 
 }  // namespace SkinUI

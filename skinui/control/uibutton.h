@@ -1,6 +1,7 @@
 #pragma once
 // The button: a label with pictures for its normal, hot and pressed states that sends "click"
-// when it is pressed and released under the mouse, or given Space or Enter.
+// when it is pressed and released under the mouse, or given Space or Enter. Focused from the
+// keyboard, it draws a frame just inside its edge.
 #include "skinui/control/uilabel.h"
 
 namespace SkinUI {
@@ -13,12 +14,14 @@ class CButtonUI : public CLabelUI {
   void DoEvent(TEventUI& event) override;
   // Sends "click" when the button is visible and enabled.
   bool Activate();
+  bool TakesTabStop() const override { return true; }
 
  protected:
   static const ControlAttributes& Attributes();
   const ControlAttributes& AttributesOfClass() const override { return Attributes(); }
   void PaintBkColor(PaintContext& context) override;
   void PaintStatusImage(PaintContext& context) override;
+  void PaintBorder(PaintContext& context) override;
 
  private:
   void SetHot(bool hot);

@@ -69,6 +69,8 @@ class CControlUI {
   bool IsMouseEnabled() const { return m_bMouseEnabled; }
   bool IsFocused() const { return m_bFocused; }
   void SetFocus();
+  // Whether Tab stops at controls of this class (buttons and edits).
+  virtual bool TakesTabStop() const { return false; }
 
   // Applies one skin attribute through the control's attribute table; false for a name that
   // the control does not know, which changes nothing.

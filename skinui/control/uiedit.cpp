@@ -59,9 +59,28 @@ const ControlAttributes& CEditUI::Attributes() {
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
-  if (event.type == EventType::kButtonDown && IsEnabled()) {
-    OpenNativeEdit();
-    return;
+  if (IsEnabled()) {
+    switch (event.type) {
+      case EventType::kButtonDown:
+        OpenNativeEdit();
+        return;
+      case EventType::kSetFocus:
+        OpenNativeEdit();
+        break;
+      case EventType::kKillFocus:
+        // The focus went to another control, by the mouse, by Tab or by the window's code.
+        CloseNativeEdit();
+        break;
+      case EventType::kKeyDown:
+        // The focus stayed after Enter or Escape closed the native edit: Enter opens it again.
+        if (event.wParam == VK_RETURN) {
+          OpenNativeEdit();
+          return;
+        }
+        break;
+      default:
+        break;
+    }
   }
   CLabelUI::DoEvent(event);
 }
@@ -143,6 +162,8 @@ void CEditUI::CloseNativeEdit() {
   if (m_hNativeEdit == nullptr) return;
   HWND edit = m_hNativeEdit;
   m_sText = GetText();
+  // Destroyed with the focus, it would leave no window to hear the keys.
+  if (::GetFocus() == edit) ::SetFocus(m_pManager->GetPaintWindow());
   m_hNativeEdit = nullptr;
   RemovePropW(edit, kOwnerProperty);
   DestroyWindow(edit);
@@ -168,8 +189,15 @@ LRESULT CALLBACK CEditUI::NativeEditProc(HWND window, UINT message, WPARAM wPara
           self->CloseNativeEdit();
           return 0;
         }
+        if (wParam == VK_TAB) {
+          // Last: the focus moving on closes this edit.
+          self->m_pManager->MoveFocus(GetKeyState(VK_SHIFT) >= 0);
+          return 0;
+        }
         break;
       case WM_CHAR:
+        // The Tab already moved the focus; the edit would only beep at its character.
+        if (wParam == L'\t') return 0;
         self->Invalidate();
         break;
       default:

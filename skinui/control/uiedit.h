@@ -1,7 +1,8 @@
 #pragma once
 // The single-line edit: the skin draws it (text or grey hint, border that marks the focus), and
-// a native edit window opens over it for typing when it is clicked. In a layered window, which
-// shows no child windows, that native edit is a pop-up at the same place on the screen.
+// a native edit window opens over it for typing when it takes the focus, by a click or by Tab.
+// In a layered window, which shows no child windows, that native edit is a pop-up at the same
+// place on the screen. Tab and Shift+Tab typed there move the window's focus on.
 #include <windows.h>
 
 #include "skinui/control/uilabel.h"
@@ -13,6 +14,7 @@ class CEditUI : public CLabelUI {
   CEditUI() = default;
   ~CEditUI() override;
   const wchar_t* GetClass() const override;
+  bool TakesTabStop() const override { return true; }
 
   // While the native edit is open, what is typed there.
   CSkinString GetText() const override;
@@ -36,7 +38,7 @@ class CEditUI : public CLabelUI {
  private:
   static LRESULT CALLBACK NativeEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OpenNativeEdit();
-  // Takes the typed text and closes the native edit.
+  // Takes the typed text and closes the native edit; the keys it had go back to the window.
   void CloseNativeEdit();
 
   int m_uMaxChar = 255;

@@ -84,6 +84,39 @@ TEST_F(EditTest, EnterClosesTheNativeEditAndKeepsTheText) {
   SendMessageW(native, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_FALSE(IsWindow(native));
   EXPECT_EQ(edit.GetText(), L"E:\\x");
+  // The keys go back to the window, where the edit keeps the focus and Enter opens it again.
+  EXPECT_EQ(GetFocus(), window_->GetHWND());
+  EXPECT_TRUE(edit.IsFocused());
+  window_->HandleMessage(WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_NE(edit.GetNativeEditWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), edit.GetNativeEditWindow());
+}
+
+// Tab reaches the edit like any other stop and leaves it from inside the native edit, in a
+// plain window and in a layered one, whose native edit is a pop-up of its own.
+TEST_F(EditTest, TabOpensTheNativeEditAndTabTypedThereMovesOn) {
+  for (const wchar_t* attributes : {L"", L"bktrans=\"true\""}) {
+    SCOPED_TRACE(*attributes != 0 ? "layered" : "plain");
+    CEditUI& edit = Open(attributes);
+    auto* other = window_->Find(L"other");
+    other->SetFocus();
+    PumpMessages();
+    ASSERT_EQ(edit.GetNativeEditWindow(), nullptr);
+
+    PressTab(*window_, /*shift=*/true);
+    ASSERT_TRUE(edit.IsFocused());
+    HWND native = edit.GetNativeEditWindow();
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(GetFocus(), native);
+
+    SetWindowTextW(native, L"F:\\y");
+    SendMessageW(native, WM_KEYDOWN, VK_TAB, 0);
+    PumpMessages();
+    EXPECT_TRUE(other->IsFocused());
+    EXPECT_FALSE(IsWindow(native));
+    EXPECT_EQ(GetFocus(), window_->GetHWND());
+    EXPECT_EQ(edit.GetText(), L"F:\\y");
+  }
 }
 
 TEST_F(EditTest, LayeredWindowGetsAPopUpAtTheSameScreenPlace) {

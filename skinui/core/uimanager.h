@@ -105,6 +105,17 @@ class CSkinManagerUI {
   // Focus, input and timers of the controls.
   CControlUI* GetFocus() const { return m_pFocus; }
   void SetFocus(CControlUI* control);
+  // The controls that Tab visits, in the order of the tree (parents first): named, visible and
+  // enabled controls that take the keyboard, none of them under a hidden ancestor.
+  std::vector<CControlUI*> TabOrder() const;
+  // Tab (forward) or Shift+Tab: the focus goes to the next or previous control of TabOrder,
+  // round from the last to the first and back; false when no control takes it.
+  bool MoveFocus(bool forward);
+  // Focuses the first control of TabOrder inside `subtree`; false when it holds none.
+  bool FocusFirstIn(CControlUI* subtree);
+  // Whether the focused control marks itself: from the keyboard's first use on, until the
+  // mouse is pressed, as Windows' own focus cues behave.
+  bool IsFocusCueShown() const { return m_bFocusCue; }
   bool SetTimer(CControlUI* control, UINT id, UINT elapse_ms);
   void KillTimer(CControlUI* control, UINT id);
 
@@ -160,6 +171,7 @@ class CSkinManagerUI {
   void OnButtonUp(POINT point);
   void SendEvent(CControlUI* control, EventType type, WPARAM wParam = 0, LPARAM lParam = 0);
   void ForgetInputTarget(CControlUI* control);
+  void ShowFocusCue(bool show);
 
   HWND m_hWnd = nullptr;
   std::unique_ptr<CControlUI> m_pRoot;
@@ -193,6 +205,7 @@ class CSkinManagerUI {
   CControlUI* m_pHover = nullptr;
   CControlUI* m_pEventClick = nullptr;
   bool m_bMouseTracking = false;
+  bool m_bFocusCue = false;
   POINT m_ptLastMouse{-1, -1};
 
   // The frame every paint is drawn into; kept between paints while the size stays.

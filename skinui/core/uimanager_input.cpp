@@ -1,6 +1,9 @@
 // Input to the controls: the mouse (hover, press, release and the capture between them), the
-// keyboard focus and the keys that go to the focused control.
+// keyboard focus, its way through the controls with Tab, and the keys that go to the focused
+// control.
 #include "skinui/core/uimanager.h"
+
+#include <algorithm>
 
 #include "skinui/core/accessible_tree.h"
 
@@ -12,7 +15,69 @@ POINT PointFromLParam(LPARAM lParam) {
   return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
+bool ShownWithItsAncestors(const CControlUI& control) {
+  for (const CControlUI* node = &control; node != nullptr; node = node->GetParent()) {
+    if (!node->IsVisible()) return false;
+  }
+  return true;
+}
+
+bool IsInside(const CControlUI* control, const CControlUI* subtree) {
+  for (; control != nullptr; control = control->GetParent()) {
+    if (control == subtree) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::vector<CControlUI*> CSkinManagerUI::TabOrder() const {
+  std::vector<CControlUI*> order;
+  if (m_pRoot == nullptr) return order;
+  m_pRoot->VisitTree([&](CControlUI& control) {
+    // An unnamed button is a spacer that the skin lays out, nothing a user acts on.
+    if (control.TakesTabStop() && !control.GetName().empty() && control.IsEnabled() &&
+        ShownWithItsAncestors(control)) {
+      order.push_back(&control);
+    }
+  });
+  return order;
+}
+
+bool CSkinManagerUI::MoveFocus(bool forward) {
+  const std::vector<CControlUI*> order = TabOrder();
+  if (order.empty()) return false;
+  ShowFocusCue(true);
+  const size_t count = order.size();
+  const auto current = std::find(order.begin(), order.end(), m_pFocus);
+  size_t next = forward ? 0 : count - 1;
+  if (current != order.end()) {
+    const auto at = static_cast<size_t>(current - order.begin());
+    next = forward ? (at + 1) % count : (at + count - 1) % count;
+  }
+  if (order[next] == m_pFocus) return true;
+  // The keys come back to the window from a native edit that the focus leaves; an edit that
+  // gains the focus takes them over itself.
+  if (m_hWnd != nullptr && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
+  SetFocus(order[next]);
+  return true;
+}
+
+bool CSkinManagerUI::FocusFirstIn(CControlUI* subtree) {
+  for (CControlUI* control : TabOrder()) {
+    if (IsInside(control, subtree)) {
+      SetFocus(control);
+      return true;
+    }
+  }
+  return false;
+}
+
+void CSkinManagerUI::ShowFocusCue(bool show) {
+  if (m_bFocusCue == show) return;
+  m_bFocusCue = show;
+  if (m_pFocus != nullptr) m_pFocus->Invalidate();
+}
 
 void CSkinManagerUI::SetFocus(CControlUI* control) {
   if (control == m_pFocus) return;
@@ -61,6 +126,7 @@ void CSkinManagerUI::OnMouseMove(POINT point) {
 
 void CSkinManagerUI::OnButtonDown(POINT point, bool double_click) {
   m_ptLastMouse = point;
+  ShowFocusCue(false);
   CControlUI* control = FindControl(point);
   if (control == nullptr || !control->IsEnabled()) {
     SetFocus(nullptr);
@@ -128,6 +194,8 @@ bool CSkinManagerUI::HandleInputMessage(UINT message, WPARAM wParam, LPARAM lPar
       }
       return false;
     case WM_KEYDOWN:
+      if (wParam == VK_TAB) return MoveFocus(GetKeyState(VK_SHIFT) >= 0);
+      ShowFocusCue(true);
       if (m_pFocus == nullptr) return false;
       SendEvent(m_pFocus, EventType::kKeyDown, wParam, lParam);
       return true;

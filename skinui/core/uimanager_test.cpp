@@ -1,5 +1,5 @@
-// A window's manager as the window's code meets it: the focus moving between controls, the order
-// and the queueing of notifications, the display scale and the controls' timers.
+// A window's manager as the window's code meets it: the focus moving between controls (and with
+// Tab), the order and the queueing of notifications, the display scale and the controls' timers.
 #include "skinui/core/uimanager.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +44,82 @@ TEST_F(WindowTest, AsynchronousNotificationsArriveFromTheMessageLoop) {
   EXPECT_TRUE(window_.notifications.empty());
   PumpMessages();
   EXPECT_EQ(window_.notifications, std::vector<std::wstring>{L"later:ok"});
+}
+
+// Tab stops among what they are not: a spacer, a label, controls under a hidden page or a hidden
+// parent, and a button that a test disables.
+constexpr wchar_t kTabStopsSkin[] =
+    L"<Window size=\"300,300\"><VerticalLayout>"
+    L"<HorizontalLayout height=\"30\"><Button name=\"first\"/><Button width=\"1\"/><Edit name=\"edit\"/>"
+    L"<Label name=\"label\"/></HorizontalLayout>"
+    L"<TabLayout name=\"tab\" height=\"100\"><VerticalLayout name=\"page0\"><Button name=\"on_page0\"/>"
+    L"</VerticalLayout><VerticalLayout name=\"page1\"><Control/><Button name=\"on_page1\"/></VerticalLayout>"
+    L"<VerticalLayout name=\"empty_page\"><Label name=\"nothing\"/></VerticalLayout></TabLayout>"
+    L"<HorizontalLayout visible=\"false\" height=\"30\"><Button name=\"under_hidden\"/></HorizontalLayout>"
+    L"<HorizontalLayout height=\"30\"><Button name=\"disabled\"/><Button name=\"last\"/></HorizontalLayout>"
+    L"</VerticalLayout></Window>";
+
+class TabStopsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(window_.CreateHidden());
+    window_.Render();
+    window_.Find(L"disabled")->SetEnabled(false);
+  }
+
+  std::wstring Focused() {
+    CControlUI* focus = window_.GetManager().GetFocus();
+    return focus != nullptr ? focus->GetName() : L"(none)";
+  }
+
+  TestSkinWindow window_{kTabStopsSkin};
+};
+
+TEST_F(TabStopsTest, TabVisitsTheShownNamedButtonsAndEditsInTreeOrderAndWrapsAround) {
+  struct Case {
+    const char* what;
+    const wchar_t* from;  // null: nothing focused
+    bool shift;
+    const wchar_t* to;
+  };
+  const Case cases[] = {
+      {"from nothing, Tab takes the first", nullptr, false, L"first"},
+      {"from nothing, Shift+Tab takes the last", nullptr, true, L"last"},
+      {"the unnamed spacer is passed over", L"first", false, L"edit"},
+      {"the label and the hidden pages are passed over", L"edit", false, L"on_page0"},
+      {"the hidden parent and the disabled button are passed over", L"on_page0", false, L"last"},
+      {"Tab wraps from the last to the first", L"last", false, L"first"},
+      {"Shift+Tab wraps from the first to the last", L"first", true, L"last"},
+      {"Shift+Tab goes back over what Tab passed", L"last", true, L"on_page0"},
+      {"Shift+Tab passes the spacer too", L"edit", true, L"first"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    window_.GetManager().SetFocus(c.from != nullptr ? window_.Find(c.from) : nullptr);
+    PressTab(window_, c.shift);
+    EXPECT_EQ(Focused(), c.to);
+  }
+}
+
+TEST_F(TabStopsTest, SelectedPageTakesTheFocusOnItsFirstStop) {
+  auto* tab = static_cast<CTabLayoutUI*>(window_.Find(L"tab"));
+  ASSERT_TRUE(tab->SelectItem(1));
+  EXPECT_EQ(Focused(), L"on_page1");
+  std::vector<std::wstring> stops;
+  for (CControlUI* control : window_.GetManager().TabOrder()) stops.push_back(control->GetName());
+  EXPECT_EQ(stops, (std::vector<std::wstring>{L"first", L"edit", L"on_page1", L"last"}));
+  // A page without a stop takes the focus itself, and Tab goes on from the first stop.
+  ASSERT_TRUE(tab->SelectItem(2));
+  EXPECT_EQ(Focused(), L"empty_page");
+  PressTab(window_);
+  EXPECT_EQ(Focused(), L"first");
+}
+
+TEST(TabStopsWithoutAnyTest, TabChangesNothing) {
+  TestSkinWindow window(L"<Window size=\"100,100\"><VerticalLayout><Label name=\"l\"/></VerticalLayout></Window>");
+  ASSERT_TRUE(window.CreateHidden());
+  EXPECT_FALSE(window.GetManager().MoveFocus(true));
+  EXPECT_EQ(window.GetManager().GetFocus(), nullptr);
 }
 
 // A notifier registered after the window, which notes how many notifications the window had

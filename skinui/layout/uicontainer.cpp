@@ -126,9 +126,11 @@ bool CTabLayoutUI::SelectItem(int index) {
   m_iCurSel = index;
   for (int i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(i == index);
   if (m_pManager != nullptr) {
-    m_pManager->SetFocus(GetItemAt(index));
+    // Laid out first: an edit that takes the focus opens its native edit where it now stands.
     SetPos(m_rcItem);
     NotifyAccessibleShown(GetItemAt(index));
+    // The page's first control takes the keys, so that no Tab is needed to reach anything.
+    if (!m_pManager->FocusFirstIn(GetItemAt(index))) m_pManager->SetFocus(GetItemAt(index));
     m_pManager->SendNotify(this, L"tabselect", static_cast<WPARAM>(index), static_cast<LPARAM>(old));
   }
   return true;

@@ -27,6 +27,17 @@ inline constexpr wchar_t kButtonsSkin[] =
     L"<HorizontalLayout><Button name=\"ok\" width=\"100\" height=\"30\"/><Control/></HorizontalLayout>"
     L"</VerticalLayout></Window>";
 
+// Tab as the keyboard gives it to `window`, with Shift held (Shift+Tab) or not.
+inline void PressTab(SkinWindowBase& window, bool shift = false) {
+  BYTE keys[256]{};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  window.SendMessageW(WM_KEYDOWN, VK_TAB, 0);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
 // The buttons' window, laid out, with nothing heard yet.
 class WindowTest : public testing::Test {
  protected:
