@@ -76,14 +76,18 @@ void ErrTipWnd::Notify(SkinUI::TNotifyUI& msg) {
 }
 
 LRESULT ErrTipWnd::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  const bool enter = message == WM_KEYDOWN && wParam == VK_RETURN;
   const bool escape = message == WM_KEYDOWN && wParam == VK_ESCAPE;
-  if (enter) ::SendMessageW(m_hWnd, WM_TIP_OK, 0, reinterpret_cast<LPARAM>(L"btn_ok"));
+  // Enter answers OK, unless the keys have moved the focus to another button: Enter then presses
+  // that one, as in the system's own dialogs.
+  const SkinUI::CControlUI* focus = m_pm.GetFocus();
+  const bool enter_is_ok = message == WM_KEYDOWN && wParam == VK_RETURN &&
+                           (focus == nullptr || !focus->TakesTabStop() || focus->GetName() == L"btn_ok");
+  if (enter_is_ok) ::SendMessageW(m_hWnd, WM_TIP_OK, 0, reinterpret_cast<LPARAM>(L"btn_ok"));
   // Escape answers as the cancel button does.
   if (escape) Close(0);
   const LRESULT result = SkinWindowBase::MessageHandler(message, wParam, lParam, handled);
-  // Enter is the answer whichever button has the focus; no button presses itself on it as well.
-  if (enter || escape) handled = true;
+  // Answered here; no button presses itself on the key as well.
+  if (enter_is_ok || escape) handled = true;
   return result;
 }
 

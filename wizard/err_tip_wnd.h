@@ -13,7 +13,8 @@ class ErrTipWnd : public SkinUI::SkinWindowBase {
   void SetTipText(const std::wstring& text) { m_strText = text; }
   void SetTipTitle(const std::wstring& title) { m_strTitle = title; }
   // Creates the box over `owner` if it is not there yet and runs it modally: 1 for OK (the
-  // button or Enter), 0 for every other way out (cancel, close, Escape).
+  // button, or Enter unless the keys moved to another button), 0 for every other way out
+  // (cancel, close, Escape).
   UINT ShowTip(HWND owner);
   bool IsShowing() const { return m_bCreated; }
 

@@ -662,6 +662,21 @@ TEST_F(WizardTest, ASecondInstallationAsksBeforeClosingAgain) {
   EXPECT_FALSE(QuitPosted());
 }
 
+// Tab, Tab and Enter in a box that starts on OK: the focus goes round to "取消", and Enter
+// presses it.
+VOID CALLBACK TabTwiceThenEnter(HWND, UINT, UINT_PTR id, DWORD) {
+  const HWND box = FindWindowW(L"ErrTip", nullptr);
+  if (box == nullptr) return;
+  KillTimer(nullptr, id);
+  for (const WPARAM key : {WPARAM{VK_TAB}, WPARAM{VK_TAB}, WPARAM{VK_RETURN}}) PostMessageW(box, WM_KEYDOWN, key, 0);
+}
+
+TEST_F(WizardTest, EnterPressesTheButtonTheKeysMovedTo) {
+  SetTimer(nullptr, 0, 300, &TabTwiceThenEnter);
+  EXPECT_EQ(ShowTipBox(window_, L"问题", L"提示"), 0u);
+  EXPECT_EQ(FindWindowW(L"ErrTip", nullptr), nullptr);
+}
+
 TEST_F(WizardTest, ErrorThatStaysLeavesThePageAsItIs) {
   ShowInstallingPage();
   AnswerNextBox(WM_TIP_OK, 0);
