@@ -195,6 +195,19 @@ LRESULT CALLBACK CEditUI::NativeEditProc(HWND window, UINT message, WPARAM wPara
           return 0;
         }
         break;
+      case WM_MOUSEMOVE: {
+        // The leave is what ends a tip shown over this window.
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        self->m_pManager->OnChildWindowPointer(window, message, wParam, lParam);
+        break;
+      }
+      case WM_MOUSELEAVE:
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MOUSEWHEEL:
+        self->m_pManager->OnChildWindowPointer(window, message, wParam, lParam);
+        break;
       case WM_CHAR:
         // The Tab already moved the focus; the edit would only beep at its character.
         if (wParam == L'\t') return 0;

@@ -109,6 +109,12 @@ void CSkinManagerUI::ForgetControl(CControlUI* control) {
 
 void CSkinManagerUI::OnToolTipChanged(CControlUI* control) { m_pToolTip->OnToolTipChanged(control); }
 
+void CSkinManagerUI::OnChildWindowPointer(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+  POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  MapWindowPoints(child, m_hWnd, &point, 1);
+  m_pToolTip->OnWindowMessage(message, wParam, MAKELPARAM(point.x, point.y));
+}
+
 CSkinString CSkinManagerUI::QueryControlText(const CSkinString& name, const CSkinString& text) const {
   return m_pTextQuery != nullptr ? m_pTextQuery->QueryControlText(name.c_str(), text.c_str()) : text;
 }

@@ -61,6 +61,9 @@ class CSkinManagerUI {
   void ForgetControl(CControlUI* control);
   // Called by a control whose tooltip text changed, so that a tip on show follows it.
   void OnToolTipChanged(CControlUI* control);
+  // The pointer's messages of a native child window laid over a control (an open edit), which
+  // the window itself never sees: its tooltip follows the pointer there too.
+  void OnChildWindowPointer(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
 
   void AddNotifier(INotifyUI* notifier);
   void RemoveNotifier(INotifyUI* notifier);

@@ -65,6 +65,11 @@ void CToolTipUI::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       m_bDismissed = true;
       break;
     case WM_MOUSELEAVE:
+      // Onto a window laid over one of the controls (an open edit): that window reports the
+      // pointer from now on, and may have done so already.
+      if (PointerOverOwnWindow()) break;
+      Reset();
+      break;
     case WM_CANCELMODE:
     case WM_DESTROY:
       Reset();
@@ -82,6 +87,15 @@ void CToolTipUI::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
+}
+
+bool CToolTipUI::PointerOverOwnWindow() const {
+  POINT pointer{};
+  if (!GetCursorPos(&pointer)) return false;
+  const HWND under = WindowFromPoint(pointer);
+  const HWND window = m_manager.GetPaintWindow();
+  return under != nullptr && under != window && under != m_hWnd &&
+         (GetParent(under) == window || GetWindow(under, GW_OWNER) == window);
 }
 
 void CToolTipUI::OnToolTipChanged(CControlUI* control) {

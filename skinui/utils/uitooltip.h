@@ -38,6 +38,8 @@ class CToolTipUI {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnPointerMove(POINT client_point);
+  // The pointer is over a window that the manager's window owns or holds (an open edit).
+  bool PointerOverOwnWindow() const;
   // The control whose tip applies at a point: the control there or its nearest ancestor with a
   // tooltip text.
   CControlUI* ToolTipOwnerAt(POINT client_point) const;

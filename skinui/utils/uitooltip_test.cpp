@@ -8,15 +8,17 @@
 #include <memory>
 #include <string>
 
+#include "skinui/control/uiedit.h"
 #include "skinui/testing/skin_test_fixtures.h"
 
 namespace SkinUI {
 namespace {
 
-// A tipped button and a label without a tip on top; below, a row whose tip covers its child.
+// A tipped button, a tipped edit and a label without a tip on top; below, a row whose tip covers its child.
 constexpr wchar_t kTipsSkin[] =
     L"<Window size=\"300,200\"><VerticalLayout>"
     L"<HorizontalLayout height=\"40\"><Button name=\"tipped\" width=\"100\" tooltip=\"请输入或选择安装路径\"/>"
+    L"<Edit name=\"typed\" width=\"80\" tooltip=\"edit tip\"/>"
     L"<Label name=\"plain\" text=\"t\"/></HorizontalLayout>"
     L"<HorizontalLayout name=\"row\" tooltip=\"row tip\"><Control name=\"inner\"/></HorizontalLayout>"
     L"</VerticalLayout></Window>";
@@ -187,6 +189,24 @@ TEST_F(ToolTipTest, ANewTextShowsAtOnceAndAnEmptyOneTakesTheTipAway) {
   EXPECT_EQ(after.top, before.top);
   EXPECT_GT(after.right - after.left, before.right - before.left);
   window_.Find(L"tipped")->SetToolTip(L"");
+  EXPECT_EQ(ShownTip(), nullptr);
+}
+
+// An edit open for typing lies under a native window of its own, which the toolkit's window
+// never sees the pointer over: resting there shows the edit's tip all the same, and leaving
+// that window takes it away.
+TEST_F(ToolTipTest, AnOpenEditShowsItsTipOverItsNativeWindow) {
+  auto* edit = static_cast<CEditUI*>(window_.Find(L"typed"));
+  edit->SetFocus();
+  const HWND native = edit->GetNativeEditWindow();
+  ASSERT_NE(native, nullptr);
+  RECT inside{};
+  GetClientRect(native, &inside);
+  SendMessageW(native, WM_MOUSEMOVE, 0, MAKELPARAM(inside.right / 2, inside.bottom / 2));
+  Rest(CToolTipUI::kRestMilliseconds + 3000, /*until_shown=*/true);
+  ASSERT_NE(ShownTip(), nullptr);
+  EXPECT_EQ(TextOf(ShownTip()), L"edit tip");
+  SendMessageW(native, WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(ShownTip(), nullptr);
 }
 
