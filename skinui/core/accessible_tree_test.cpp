@@ -282,10 +282,30 @@ TEST(AccessibleTabTest, ThePageATabShowsIsAnnounced) {
   recorder.Take(window.GetHWND());
 
   ASSERT_TRUE(static_cast<CTabLayoutUI*>(window.Find(L"tabs"))->SelectItem(1));
-  // The page takes the focus; it is no child of its own, so the window's client area has it.
+  // The page's elements show, then its first button takes the focus.
   EXPECT_EQ(recorder.Take(window.GetHWND()),
-            (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_FOCUS, CHILDID_SELF}, {EVENT_OBJECT_SHOW, 2},
-                                                 {EVENT_OBJECT_SHOW, 3}}));
+            (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SHOW, 2}, {EVENT_OBJECT_SHOW, 3},
+                                                 {EVENT_OBJECT_FOCUS, 2}}));
+}
+
+// A page without a control that takes the focus takes it itself; it is no child of its own, so
+// the window's client area has it.
+TEST(AccessibleTabTest, APageWithoutFocusableControlsGivesTheFocusToTheWindow) {
+  ScopedComApartment com;
+  TestSkinWindow window(
+      L"<Window size=\"200,100\"><TabLayout name=\"tabs\">"
+      L"<HorizontalLayout><Button name=\"a\" text=\"A\"/></HorizontalLayout>"
+      L"<HorizontalLayout><Label name=\"c\" text=\"C\"/></HorizontalLayout>"
+      L"</TabLayout></Window>");
+  ASSERT_TRUE(window.CreateHidden());
+  window.Render();
+  WinEventRecorder recorder;
+  ASSERT_TRUE(recorder.Hooked());
+  recorder.Take(window.GetHWND());
+
+  ASSERT_TRUE(static_cast<CTabLayoutUI*>(window.Find(L"tabs"))->SelectItem(1));
+  EXPECT_EQ(recorder.Take(window.GetHWND()),
+            (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SHOW, 2}, {EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
 }
 
 }  // namespace
