@@ -49,6 +49,13 @@ LayoutChild CControlUI::LayoutDeclaration(SIZE available) {
 
 SIZE CControlUI::EstimateSize(SIZE) { return {0, 0}; }
 
+bool CControlUI::IsShown() const {
+  for (const CControlUI* level = this; level != nullptr; level = level->GetParent()) {
+    if (!level->IsVisible()) return false;
+  }
+  return true;
+}
+
 void CControlUI::SetVisible(bool visible) {
   if (m_bVisible == visible) return;
   m_bVisible = visible;

@@ -64,6 +64,9 @@ class CControlUI {
 
   bool IsVisible() const { return m_bVisible; }
   virtual void SetVisible(bool visible);
+  // Visible with every container above it: a tab layout hides the pages it does not show, not
+  // their controls.
+  bool IsShown() const;
   bool IsEnabled() const { return m_bEnabled; }
   virtual void SetEnabled(bool enabled);
   bool IsMouseEnabled() const { return m_bMouseEnabled; }

@@ -25,15 +25,6 @@ AccessibleKind KindOf(const CControlUI& control) {
   return AccessibleKind::kNone;
 }
 
-// A control is on the screen only while it and every container above it are visible; a tab
-// layout hides the pages it does not show, not their controls.
-bool IsShown(const CControlUI& control) {
-  for (const CControlUI* level = &control; level != nullptr; level = level->GetParent()) {
-    if (!level->IsVisible()) return false;
-  }
-  return true;
-}
-
 LONG SystemRole(AccessibleRole role) {
   switch (role) {
     case AccessibleRole::kPushButton:
@@ -266,7 +257,7 @@ class ClientAccessible final : public IAccessible {
     const std::vector<CControlUI*> all = AccessibleControls(Manager()->GetRoot());
     std::vector<CControlUI*> shown;
     for (CControlUI* control : all) {
-      if (IsShown(*control)) shown.push_back(control);
+      if (control->IsShown()) shown.push_back(control);
     }
     const auto place = std::find(shown.begin(), shown.end(), from);
     CControlUI* to = nullptr;
@@ -294,7 +285,7 @@ class ClientAccessible final : public IAccessible {
     const std::vector<CControlUI*> controls = AccessibleControls(manager->GetRoot());
     LONG id = CHILDID_SELF;
     for (size_t index = 0; index < controls.size(); ++index) {
-      if (IsShown(*controls[index]) && PtInRect(&controls[index]->GetPos(), point)) id = static_cast<LONG>(index + 1);
+      if (controls[index]->IsShown() && PtInRect(&controls[index]->GetPos(), point)) id = static_cast<LONG>(index + 1);
     }
     SetChildId(hit, id);
     return S_OK;
@@ -360,7 +351,7 @@ AccessibleElement DescribeControl(const CControlUI& control) {
   facts.tooltip = control.GetToolTip();
   facts.accname = control.GetAccName();
   facts.has_picture = control.HasPicture();
-  facts.shown = IsShown(control);
+  facts.shown = control.IsShown();
   facts.enabled = control.IsEnabled();
   facts.focused = control.IsFocused();
   if (const auto* progress = dynamic_cast<const CProgressUI*>(&control)) {
@@ -392,7 +383,7 @@ void NotifyAccessibleShown(CControlUI* subtree) {
   if (manager == nullptr || manager->GetPaintWindow() == nullptr) return;
   const std::vector<CControlUI*> all = AccessibleControls(manager->GetRoot());
   for (CControlUI* control : AccessibleControls(subtree)) {
-    if (IsShown(*control)) NotifyWinEvent(EVENT_OBJECT_SHOW, manager->GetPaintWindow(), OBJID_CLIENT, ChildIdIn(all, control));
+    if (control->IsShown()) NotifyWinEvent(EVENT_OBJECT_SHOW, manager->GetPaintWindow(), OBJID_CLIENT, ChildIdIn(all, control));
   }
 }
 

@@ -15,13 +15,6 @@ POINT PointFromLParam(LPARAM lParam) {
   return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-bool ShownWithItsAncestors(const CControlUI& control) {
-  for (const CControlUI* node = &control; node != nullptr; node = node->GetParent()) {
-    if (!node->IsVisible()) return false;
-  }
-  return true;
-}
-
 bool IsInside(const CControlUI* control, const CControlUI* subtree) {
   for (; control != nullptr; control = control->GetParent()) {
     if (control == subtree) return true;
@@ -37,7 +30,7 @@ std::vector<CControlUI*> CSkinManagerUI::TabOrder() const {
   m_pRoot->VisitTree([&](CControlUI& control) {
     // An unnamed button is a spacer that the skin lays out, nothing a user acts on.
     if (control.TakesTabStop() && !control.GetName().empty() && control.IsEnabled() &&
-        ShownWithItsAncestors(control)) {
+        control.IsShown()) {
       order.push_back(&control);
     }
   });
