@@ -84,13 +84,18 @@ bool QuitPosted() {
   return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
 }
 
+// The text of the open message box.
+std::wstring OpenBoxText() {
+  auto* text = static_cast<SkinUI::CLabelUI*>(GetErrTipWnd()->GetManager().FindControl(L"lab_TextContent"));
+  return text != nullptr ? text->GetText() : L"";
+}
+
 // The text of the open message box, answered with `answer` (a message to its window); empty
 // when no box came.
 std::wstring AnswerBox(UINT message, WPARAM wParam) {
   HWND box = FindWindowW(L"ErrTip", nullptr);
   if (box == nullptr) return {};
-  auto* text = static_cast<SkinUI::CLabelUI*>(GetErrTipWnd()->GetManager().FindControl(L"lab_TextContent"));
-  const std::wstring shown = text != nullptr ? text->GetText() : L"";
+  const std::wstring shown = OpenBoxText();
   PostMessageW(box, message, wParam, 0);
   return shown;
 }
@@ -525,11 +530,6 @@ struct ErrorDuringQuestion {
   std::vector<std::wstring> later_boxes;
 };
 ErrorDuringQuestion* g_errorDuringQuestion = nullptr;
-
-std::wstring OpenBoxText() {
-  auto* text = static_cast<SkinUI::CLabelUI*>(GetErrTipWnd()->GetManager().FindControl(L"lab_TextContent"));
-  return text != nullptr ? text->GetText() : L"";
-}
 
 VOID CALLBACK ErrorWhileAsking(HWND, UINT, UINT_PTR, DWORD) {
   if (g_errorDuringQuestion == nullptr) return;

@@ -268,44 +268,35 @@ TEST_F(AccessibleTreeTest, FocusShowAndThrottledValueChangesAreAnnounced) {
   EXPECT_EQ(recorder.Take(window), (std::vector<std::pair<DWORD, LONG>>{value_change, value_change}));
 }
 
+// A page that shows announces its elements, then where the focus went: its first button, or,
+// when it has none, the page itself, which is no child of its own, so the window's client area.
 TEST(AccessibleTabTest, ThePageATabShowsIsAnnounced) {
+  const struct {
+    const char* what;
+    const wchar_t* second_page;
+    std::vector<std::pair<DWORD, LONG>> events;
+  } cases[] = {
+      {"a page with a button", L"<Button name=\"b\" text=\"B\"/><Label name=\"c\" text=\"C\"/>",
+       {{EVENT_OBJECT_SHOW, 2}, {EVENT_OBJECT_SHOW, 3}, {EVENT_OBJECT_FOCUS, 2}}},
+      {"a page without one", L"<Label name=\"c\" text=\"C\"/>",
+       {{EVENT_OBJECT_SHOW, 2}, {EVENT_OBJECT_FOCUS, CHILDID_SELF}}},
+  };
   ScopedComApartment com;
-  TestSkinWindow window(
-      L"<Window size=\"200,100\"><TabLayout name=\"tabs\">"
-      L"<HorizontalLayout><Button name=\"a\" text=\"A\"/></HorizontalLayout>"
-      L"<HorizontalLayout><Button name=\"b\" text=\"B\"/><Label name=\"c\" text=\"C\"/></HorizontalLayout>"
-      L"</TabLayout></Window>");
-  ASSERT_TRUE(window.CreateHidden());
-  window.Render();
-  WinEventRecorder recorder;
-  ASSERT_TRUE(recorder.Hooked());
-  recorder.Take(window.GetHWND());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestSkinWindow window(std::wstring(L"<Window size=\"200,100\"><TabLayout name=\"tabs\">"
+                                       L"<HorizontalLayout><Button name=\"a\" text=\"A\"/></HorizontalLayout>"
+                                       L"<HorizontalLayout>") +
+                          c.second_page + L"</HorizontalLayout></TabLayout></Window>");
+    ASSERT_TRUE(window.CreateHidden());
+    window.Render();
+    WinEventRecorder recorder;
+    ASSERT_TRUE(recorder.Hooked());
+    recorder.Take(window.GetHWND());
 
-  ASSERT_TRUE(static_cast<CTabLayoutUI*>(window.Find(L"tabs"))->SelectItem(1));
-  // The page's elements show, then its first button takes the focus.
-  EXPECT_EQ(recorder.Take(window.GetHWND()),
-            (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SHOW, 2}, {EVENT_OBJECT_SHOW, 3},
-                                                 {EVENT_OBJECT_FOCUS, 2}}));
-}
-
-// A page without a control that takes the focus takes it itself; it is no child of its own, so
-// the window's client area has it.
-TEST(AccessibleTabTest, APageWithoutFocusableControlsGivesTheFocusToTheWindow) {
-  ScopedComApartment com;
-  TestSkinWindow window(
-      L"<Window size=\"200,100\"><TabLayout name=\"tabs\">"
-      L"<HorizontalLayout><Button name=\"a\" text=\"A\"/></HorizontalLayout>"
-      L"<HorizontalLayout><Label name=\"c\" text=\"C\"/></HorizontalLayout>"
-      L"</TabLayout></Window>");
-  ASSERT_TRUE(window.CreateHidden());
-  window.Render();
-  WinEventRecorder recorder;
-  ASSERT_TRUE(recorder.Hooked());
-  recorder.Take(window.GetHWND());
-
-  ASSERT_TRUE(static_cast<CTabLayoutUI*>(window.Find(L"tabs"))->SelectItem(1));
-  EXPECT_EQ(recorder.Take(window.GetHWND()),
-            (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SHOW, 2}, {EVENT_OBJECT_FOCUS, CHILDID_SELF}}));
+    ASSERT_TRUE(static_cast<CTabLayoutUI*>(window.Find(L"tabs"))->SelectItem(1));
+    EXPECT_EQ(recorder.Take(window.GetHWND()), c.events);
+  }
 }
 
 }  // namespace
